@@ -1,0 +1,36 @@
+# make build  - the launchers: build/i686/autorun.exe, build/x86_64/autorun.exe
+# make test   - the whole test suite, both targets, under Wine
+# make demo   - the launcher on the demo disc
+# Each first installs what it needs (tools/setup.sh; quick when all is there).
+
+ARCHES := i686 x86_64
+BUILD  := build
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -Wno-dev
+
+.PHONY: all setup build test demo clean $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+
+all: build
+
+setup:
+	@bash tools/setup.sh
+
+build: setup $(ARCHES:%=launcher-%)
+
+$(ARCHES:%=launcher-%): launcher-%: setup
+	@cmake -S . -B $(BUILD)/$* -DCMAKE_TOOLCHAIN_FILE=cmake/$*-w64-mingw32.cmake $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)/$* -j2 -- --no-print-directory
+
+$(ARCHES:%=tests-%): tests-%: launcher-%
+	@cmake -S . -B $(BUILD)/tests-$* -DCMAKE_TOOLCHAIN_FILE=cmake/$*-w64-mingw32.cmake \
+	  -DMINGW_THREADS=posix -DAUTORUN_TESTS=ON -DAUTORUN_EXE=$(CURDIR)/$(BUILD)/$*/autorun.exe \
+	  $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)/tests-$* -j2 -- --no-print-directory
+
+test: $(ARCHES:%=tests-%)
+	@tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
+
+demo: build
+	@tools/harness.sh tools/demo.sh $(BUILD)/i686/autorun.exe
+
+clean:
+	rm -rf $(BUILD)

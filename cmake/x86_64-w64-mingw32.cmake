@@ -1,0 +1,4 @@
+# 64-bit Windows: built and tested to catch type and pointer-size faults.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,228 @@
+// The launcher: start-up, the splash dialog's window procedure.
+#include <windows.h>
+#include <string.h>
+
+#include "filebmp.h"
+#include "resources/resource.h"
+#include "util/util.h"
+
+static const HKEY hKeyRoot = HKEY_LOCAL_MACHINE;
+static const char szAppName[] = "SPLASH_SCREEN";
+static const char szAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+static HINSTANCE hThisInstance;
+static WORD wFirstTime;
+static char szAppRegKey[1024];
+static char szInstallName[1024];
+static char szCaption[1024];
+static char szSplashFile[1024];
+static HBITMAP hBitMap;
+static HPALETTE hPalette;
+static BITMAP bm;
+static RECT rBmpRect;
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                          LPARAM lParam);
+
+// Copies szSource into a 1024-byte option string, cutting what does not fit.
+static void CopyOption(char* szOption, const char* szSource)
+{
+    strncpy(szOption, szSource, 1023);
+    szOption[1023] = '\0';
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLine, int nCmdShow)
+{
+    char szWindowClassName[1024];
+    char szApp[1024];
+    char szDialog[1024];
+    char pcInstallString[1024];
+    int iIsInstalled;
+    WNDCLASSA wndclass;
+    MSG msg;
+    HWND hMainWindow;
+
+    if (hPrevInstance)
+        return 0;
+
+    hThisInstance = hInstance;
+    wFirstTime = 1;
+
+    memset(&wndclass, 0, sizeof(wndclass));
+    wndclass.style = CS_HREDRAW | CS_VREDRAW;
+    wndclass.lpfnWndProc = WndProc;
+    wndclass.cbClsExtra = 0;
+    wndclass.cbWndExtra = DLGWINDOWEXTRA;
+    wndclass.hInstance = hInstance;
+    wndclass.hIcon = LoadIconA(hInstance, "TALVIKBIG");
+    wndclass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    wndclass.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+    wndclass.lpszMenuName = NULL;
+    wndclass.lpszClassName = szAppName;
+    RegisterClassA(&wndclass);
+
+    szWindowClassName[0] = '\0';
+    ParseCommandLine(lpszCmdLine, szWindowClassName, 1024, "-P");
+    if (szWindowClassName[0] && FindWindowA(szWindowClassName, NULL))
+        return 0;
+
+    ParseCommandLine(lpszCmdLine, szApp, 1024, "-A");
+    ParseCommandLine(lpszCmdLine, szInstallName, 1024, "-I");
+    szDialog[0] = '\0';
+    ParseCommandLine(lpszCmdLine, szDialog, 1024, "-D");
+    if (!szInstallName[0])
+        CopyOption(szInstallName, "setup.exe");
+    ParseCommandLine(lpszCmdLine, szCaption, 1024, "-C");
+    if (!szCaption[0])
+        CopyOption(szCaption, "Talvik");
+    ParseCommandLine(lpszCmdLine, szSplashFile, 1024, "-S");
+    if (!szSplashFile[0])
+        CopyOption(szSplashFile, "splash.bmp");
+
+    CopyOption(szAppRegKey, szAppPathsKey);
+    strncat(szAppRegKey, szApp, sizeof(szAppRegKey) - 1 - strlen(szAppRegKey));
+
+    iIsInstalled = GetRegistryValueData(hKeyRoot, szAppRegKey, NULL, szApp, 1024) != 1;
+    if (szDialog[0] && iIsInstalled)
+        return 0;
+
+    hBitMap = LoadFileBitmap(szSplashFile, &hPalette);
+    GetObjectA(hBitMap, sizeof(BITMAP), &bm);
+
+    hMainWindow = CreateDialogParamA(hInstance, szAppName, NULL, NULL, 0);
+    // Without a window nothing would ever post the quit message: leave, and
+    // say so in the exit code.
+    if (!hMainWindow) {
+        DeleteBitmap(hBitMap, hPalette);
+        return 1;
+    }
+    ShowWindow(hMainWindow, nCmdShow);
+
+    if (!iIsInstalled) {
+        LoadStringA(hThisInstance, IDS_INSTALL, pcInstallString, 1023);
+        SetWindowTextA(GetDlgItem(hMainWindow, IDC_FIRST_BUTTON), pcInstallString);
+    }
+
+    while (GetMessageA(&msg, NULL, 0, 0)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
+
+// Half the free space, or the screen's edge when the window is the larger.
+static int CentredPosition(int iScreen, int iWindow)
+{
+    int iPos = (iScreen - iWindow) / 2;
+    return iPos < 0 ? 0 : iPos;
+}
+
+// The frame's border as the platform draws it: one pixel for WS_BORDER, two
+// when a 3D-look dialog turns it into a client edge.
+static void GetBorder(HWND hFrame, RECT* prBorder)
+{
+    RECT rWindow, rClient;
+    POINT ptOrigin = {0, 0};
+
+    GetWindowRect(hFrame, &rWindow);
+    GetClientRect(hFrame, &rClient);
+    ClientToScreen(hFrame, &ptOrigin);
+    prBorder->left = ptOrigin.x - rWindow.left;
+    prBorder->top = ptOrigin.y - rWindow.top;
+    prBorder->right = rWindow.right - ptOrigin.x - rClient.right;
+    prBorder->bottom = rWindow.bottom - ptOrigin.y - rClient.bottom;
+}
+
+// Centres the picture in the frame's interior, or shows its top-left part
+// where it is larger, and fits the frame around what is drawn.
+static void LayOutPicture(HWND hwnd)
+{
+    HWND hFrame = GetDlgItem(hwnd, IDC_PICTURE_FRAME);
+    RECT rPictRect, rBorder;
+
+    GetWindowRect(hFrame, &rPictRect);
+    GetBorder(hFrame, &rBorder);
+    rPictRect.left += rBorder.left;
+    rPictRect.top += rBorder.top;
+    rPictRect.right -= rBorder.right;
+    rPictRect.bottom -= rBorder.bottom;
+
+    rBmpRect.left = (rPictRect.right - rPictRect.left - bm.bmWidth) / 2;
+    if (rBmpRect.left < 0) {
+        rBmpRect.left = 0;
+        rBmpRect.right = rPictRect.right - rPictRect.left;
+    } else {
+        rBmpRect.right = bm.bmWidth;
+    }
+    rBmpRect.top = (rPictRect.bottom - rPictRect.top - bm.bmHeight) / 2;
+    if (rBmpRect.top < 0) {
+        rBmpRect.top = 0;
+        rBmpRect.bottom = rPictRect.bottom - rPictRect.top;
+    } else {
+        rBmpRect.bottom = bm.bmHeight;
+    }
+
+    ScreenToClient(hwnd, (POINT*)&rPictRect.left);
+    MoveWindow(hFrame, rPictRect.left + rBmpRect.left - rBorder.left,
+               rPictRect.top + rBmpRect.top - rBorder.top,
+               rBmpRect.right + rBorder.left + rBorder.right,
+               rBmpRect.bottom + rBorder.top + rBorder.bottom, TRUE);
+}
+
+static void PaintPicture(HWND hwnd)
+{
+    HWND hFrame = GetDlgItem(hwnd, IDC_PICTURE_FRAME);
+    HDC hDC = GetDC(hFrame);
+    HDC hMemDC = CreateCompatibleDC(hDC);
+
+    SelectPalette(hDC, hPalette, FALSE);
+    RealizePalette(hDC);
+    SelectPalette(hMemDC, hPalette, FALSE);
+    RealizePalette(hMemDC);
+    HGDIOBJ hOldBitmap = SelectObject(hMemDC, hBitMap);
+    BitBlt(hDC, 0, 0, rBmpRect.right, rBmpRect.bottom, hMemDC, 0, 0, SRCCOPY);
+    SelectObject(hMemDC, hOldBitmap);
+    DeleteDC(hMemDC);
+    ReleaseDC(hFrame, hDC);
+}
+
+extern "C" LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: {
+        const CREATESTRUCTA* lpcs = (const CREATESTRUCTA*)lParam;
+        wFirstTime = 1;
+        MoveWindow(hwnd, CentredPosition(GetSystemMetrics(SM_CXSCREEN), lpcs->cx),
+                   CentredPosition(GetSystemMetrics(SM_CYSCREEN), lpcs->cy), lpcs->cx, lpcs->cy,
+                   FALSE);
+        break;
+    }
+
+    case WM_PAINT:
+        if (wFirstTime) {
+            wFirstTime = 0;
+            LayOutPicture(hwnd);
+            SetWindowTextA(hwnd, szCaption);
+        }
+        PaintPicture(hwnd);
+        break;
+
+    case WM_COMMAND:
+        if (wParam == IDC_FIRST_BUTTON) {
+            CheckAndLaunch(szAppRegKey, szInstallName);
+            DestroyWindow(hwnd);
+            return 0;
+        }
+        if (wParam == IDC_CANCEL_BUTTON) {
+            DestroyWindow(hwnd);
+            return 0;
+        }
+        break;
+
+    case WM_DESTROY:
+        DeleteBitmap(hBitMap, hPalette);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,208 @@
+#include "e2e/driver.h"
+
+#include "support/paths.h"
+
+#include <vector>
+
+const char kSplashClass[] = "SPLASH_SCREEN";
+
+// The launchers being watched; the event callback has no context pointer.
+static std::vector<Launcher*> watched;
+
+void PumpMessages(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+static std::string ClassOf(HWND hwnd)
+{
+    char cls[256] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    return cls;
+}
+
+void CALLBACK Launcher::OnCreate(HWINEVENTHOOK, DWORD, HWND hwnd, LONG idObject, LONG, DWORD,
+                                 DWORD)
+{
+    if (idObject != OBJID_WINDOW || !hwnd)
+        return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    for (Launcher* l : watched) {
+        if (l->m_pi.dwProcessId != pid)
+            continue;
+        HWND dialog = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : hwnd;
+        CreatedWindow w = {ClassOf(hwnd), GetDlgCtrlID(hwnd), WindowText(dialog), {}};
+        if (dialog != hwnd)
+            w.rect = ChildRect(hwnd);
+        l->m_created.push_back(w);
+    }
+}
+
+bool Launcher::Created(const char* cls) const
+{
+    for (const CreatedWindow& w : m_created)
+        if (w.cls == cls)
+            return true;
+    return false;
+}
+
+Launcher::~Launcher()
+{
+    if (m_hook)
+        UnhookWinEvent(m_hook);
+    for (size_t i = 0; i < watched.size(); i++)
+        if (watched[i] == this)
+            watched.erase(watched.begin() + i);
+    if (m_pi.hProcess) {
+        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_pi.hProcess, 99);
+            WaitForSingleObject(m_pi.hProcess, 5000);
+        }
+        CloseHandle(m_pi.hProcess);
+        CloseHandle(m_pi.hThread);
+    }
+}
+
+bool Launcher::Start(const std::string& args, const std::string& dir)
+{
+    return StartRaw("\"" + LauncherPath() + "\" " + args, dir);
+}
+
+bool Launcher::StartRaw(const std::string& commandLine, const std::string& dir)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    // The program is named separately, so that the command line can take
+    // any form the shell might give it.
+    if (!CreateProcessA(LauncherPath().c_str(), line.data(), NULL, NULL, FALSE, CREATE_SUSPENDED,
+                        NULL, dir.empty() ? NULL : dir.c_str(), &si, &m_pi))
+        return false;
+    watched.push_back(this);
+    m_hook = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL, OnCreate,
+                             m_pi.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+    ResumeThread(m_pi.hThread);
+    return m_hook != NULL;
+}
+
+struct FindData {
+    DWORD pid;
+    HWND found;
+};
+
+static BOOL CALLBACK FindSplash(HWND hwnd, LPARAM lParam)
+{
+    FindData* data = (FindData*)lParam;
+    char cls[64];
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == data->pid && GetClassNameA(hwnd, cls, sizeof cls) && !strcmp(cls, kSplashClass)
+        && IsWindowVisible(hwnd)) {
+        data->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND Launcher::WaitForWindow(DWORD ms) const
+{
+    FindData data = {m_pi.dwProcessId, NULL};
+    WaitUntil([&] {
+        EnumWindows(FindSplash, (LPARAM)&data);
+        return data.found != NULL || WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0;
+    }, ms);
+    return data.found;
+}
+
+bool Launcher::WaitForCaption(HWND hwnd, const std::string& caption, DWORD ms) const
+{
+    return WaitUntil([&] { return WindowText(hwnd) == caption; }, ms);
+}
+
+DWORD Launcher::WaitForExit(DWORD ms) const
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitUntil([&] { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }, ms))
+        GetExitCodeProcess(m_pi.hProcess, &code);
+    return code;
+}
+
+std::string WindowText(HWND hwnd)
+{
+    WCHAR text[1100];
+    int n = InternalGetWindowText(hwnd, text, 1100);
+    char ansi[2200];
+    int m = WideCharToMultiByte(CP_ACP, 0, text, n, ansi, sizeof ansi, NULL, NULL);
+    return std::string(ansi, m);
+}
+
+RECT ChildRect(HWND child)
+{
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), (POINT*)&r, 2);
+    return r;
+}
+
+void ClickAt(POINT pt)
+{
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in[3] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        // Normalised coordinates, rounded up so that they map back onto pt.
+        i.mi.dx = (pt.x * 65536 + cx - 1) / cx;
+        i.mi.dy = (pt.y * 65536 + cy - 1) / cy;
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in[0], sizeof(INPUT));
+    Sleep(30);
+    SendInput(2, &in[1], sizeof(INPUT));
+}
+
+void ClickWindow(HWND hwnd)
+{
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+static LRESULT HitTest(HWND hwnd, int x, int y)
+{
+    DWORD_PTR result = HTNOWHERE;
+    SendMessageTimeoutA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000,
+                        &result);
+    return (LRESULT)result;
+}
+
+POINT CloseBoxPoint(HWND hwnd)
+{
+    RECT window;
+    POINT client = {0, 0};
+    GetWindowRect(hwnd, &window);
+    ClientToScreen(hwnd, &client);
+    // The middle row of the caption, which lies between the window's top and
+    // its client area.
+    int y = (window.top + client.y) / 2;
+    int right = -1;
+    for (int x = window.right - 1; x > window.left; x--) {
+        bool close = HitTest(hwnd, x, y) == HTCLOSE;
+        if (close && right < 0)
+            right = x;
+        if (!close && right >= 0)
+            return {(x + 1 + right) / 2, y};
+    }
+    return {-1, -1};
+}

@@ -1,0 +1,509 @@
+// The built launcher as a file: what it imports and exports, and the
+// resources it carries (splash dialog, strings, icon), checked byte for byte.
+#include "support/cases.h"
+#include "support/paths.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+using Fields = std::vector<std::string>;
+
+std::string Hex(DWORD v, int digits = 8)
+{
+    char buf[16];
+    snprintf(buf, sizeof buf, "0x%0*lX", digits, (unsigned long)v);
+    return buf;
+}
+
+// Copies a T from `at`; false when the bytes end first.
+template <class T>
+bool At(const Bytes& bytes, size_t at, T* out)
+{
+    if (at > bytes.size() || bytes.size() - at < sizeof(T))
+        return false;
+    memcpy(out, bytes.data() + at, sizeof(T));
+    return true;
+}
+
+// ---- The PE file, parsed from its bytes -------------------------------------
+
+struct PeFile {
+    Bytes bytes;
+    std::string error;  // empty when the headers parsed
+    IMAGE_FILE_HEADER file{};
+    WORD magic = 0, subsystem = 0;
+    IMAGE_DATA_DIRECTORY dirs[16]{};
+    std::vector<IMAGE_SECTION_HEADER> sections;
+
+    const IMAGE_SECTION_HEADER* SectionOf(DWORD rva) const
+    {
+        for (const IMAGE_SECTION_HEADER& s : sections)
+            if (rva >= s.VirtualAddress && rva - s.VirtualAddress < std::max(s.Misc.VirtualSize, s.SizeOfRawData))
+                return &s;
+        return nullptr;
+    }
+    // Reads a T at `rva` through the section table; false when it is not all in the file.
+    template <class T>
+    bool Read(DWORD rva, T* out) const
+    {
+        const IMAGE_SECTION_HEADER* s = SectionOf(rva);
+        size_t in = s ? rva - s->VirtualAddress : 0;
+        return s && in + sizeof(T) <= s->SizeOfRawData && At(bytes, s->PointerToRawData + in, out);
+    }
+    std::string CString(DWORD rva) const
+    {
+        std::string s;
+        for (char c; Read(rva, &c) && c; ++rva)
+            s += c;
+        return s;
+    }
+    template <class Optional>
+    void TakeOptional(size_t at)
+    {
+        Optional opt;
+        if (!At(bytes, at, &opt))
+            return void(error = "optional header cut short");
+        subsystem = opt.Subsystem;
+        memcpy(dirs, opt.DataDirectory, std::min<DWORD>(opt.NumberOfRvaAndSizes, 16) * sizeof dirs[0]);
+    }
+};
+
+PeFile ParsePe(const std::string& path)
+{
+    PeFile pe;
+    if (FILE* f = fopen(path.c_str(), "rb")) {
+        BYTE buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
+            pe.bytes.insert(pe.bytes.end(), buf, buf + n);
+        fclose(f);
+    }
+    IMAGE_DOS_HEADER dos;
+    DWORD signature = 0;
+    if (!At(pe.bytes, 0, &dos) || dos.e_magic != IMAGE_DOS_SIGNATURE)
+        return pe.error = "no DOS header in " + path, pe;
+    size_t nt = (size_t)dos.e_lfanew, opt = nt + 4 + sizeof(IMAGE_FILE_HEADER);
+    if (!At(pe.bytes, nt, &signature) || signature != IMAGE_NT_SIGNATURE || !At(pe.bytes, nt + 4, &pe.file))
+        return pe.error = "no PE signature", pe;
+    At(pe.bytes, opt, &pe.magic);
+    if (pe.magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+        pe.TakeOptional<IMAGE_OPTIONAL_HEADER32>(opt);
+    else if (pe.magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+        pe.TakeOptional<IMAGE_OPTIONAL_HEADER64>(opt);
+    else
+        pe.error = "unknown optional header magic " + Hex(pe.magic);
+    pe.sections.resize(pe.file.NumberOfSections);
+    for (size_t i = 0; i < pe.sections.size() && pe.error.empty(); ++i)
+        if (!At(pe.bytes, opt + pe.file.SizeOfOptionalHeader + i * sizeof pe.sections[i], &pe.sections[i]))
+            pe.error = "section table cut short";
+    return pe;
+}
+
+class ExecutableImage : public ::testing::Test {
+protected:
+    static const PeFile& Launcher()
+    {
+        static const PeFile parsed = ParsePe(LauncherPath());
+        return parsed;
+    }
+    void SetUp() override
+    {
+        ASSERT_EQ("", pe.error) << LauncherPath();
+        // The tests are built for the launcher's target, PE32 or PE32+.
+        ASSERT_EQ(Hex(sizeof(void*) == 8 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC), Hex(pe.magic));
+    }
+    const PeFile& pe = Launcher();
+};
+
+TEST_F(ExecutableImage, IsAWindowsGuiProgram)
+{
+    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, pe.subsystem);
+}
+
+TEST_F(ExecutableImage, ImportsOnlySystemDlls)
+{
+    const std::set<std::string> allowed = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL", "MSVCRT.DLL"};
+    const DWORD first = pe.dirs[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    ASSERT_NE(0u, first) << "no import directory";
+    std::set<std::string> imported;
+    IMAGE_IMPORT_DESCRIPTOR d;
+    for (DWORD rva = first;; rva += sizeof d) {
+        ASSERT_TRUE(pe.Read(rva, &d)) << "the import directory runs off the file at RVA " << Hex(rva);
+        if (!d.Name)
+            break;
+        std::string name = pe.CString(d.Name);
+        CharUpperA(&name[0]);
+        EXPECT_EQ(1u, allowed.count(name)) << "imports " << name;
+        imported.insert(name);
+    }
+    for (const char* dll : {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL"})
+        EXPECT_EQ(1u, imported.count(dll)) << "does not import " << dll;
+}
+
+TEST_F(ExecutableImage, ExportsOnlyWndProcFromItsCode)
+{
+    IMAGE_EXPORT_DIRECTORY exp;
+    ASSERT_TRUE(pe.Read(pe.dirs[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress, &exp)) << "no export directory";
+    ASSERT_EQ(1u, exp.NumberOfNames);
+    DWORD nameRva = 0, procRva = 0;
+    WORD ordinal = 0;
+    ASSERT_TRUE(pe.Read(exp.AddressOfNames, &nameRva) && pe.Read(exp.AddressOfNameOrdinals, &ordinal));
+    EXPECT_EQ("WndProc", pe.CString(nameRva));
+    ASSERT_LT((DWORD)ordinal, exp.NumberOfFunctions);
+    ASSERT_TRUE(pe.Read(exp.AddressOfFunctions + 4 * ordinal, &procRva));
+    const IMAGE_SECTION_HEADER* s = pe.SectionOf(procRva);
+    ASSERT_NE(nullptr, s) << "WndProc at RVA " << Hex(procRva) << " lies in no section";
+    EXPECT_TRUE(s->Characteristics & IMAGE_SCN_MEM_EXECUTE) << "WndProc at RVA " << Hex(procRva) << " lies in "
+        << std::string((const char*)s->Name, 8).c_str() << ", characteristics " << Hex(s->Characteristics);
+}
+
+TEST_F(ExecutableImage, IsStripped)
+{
+    EXPECT_EQ(0u, pe.file.PointerToSymbolTable);
+    EXPECT_EQ(0u, pe.file.NumberOfSymbols);
+}
+
+// ---- The resources, read through the loader ---------------------------------
+
+class LauncherResources : public ::testing::Test {
+protected:
+    LauncherResources() : module(LoadLibraryExA(LauncherPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~LauncherResources() override
+    {
+        if (module)
+            FreeLibrary(module);
+    }
+    void SetUp() override { ASSERT_NE(nullptr, module) << LauncherPath() << ": error " << GetLastError(); }
+
+    // The resource's bytes; empty when there is none.
+    Bytes Resource(LPCSTR type, LPCSTR name) const
+    {
+        HRSRC r = FindResourceExA(module, type, name, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+        const BYTE* p = r ? static_cast<const BYTE*>(LockResource(LoadResource(module, r))) : nullptr;
+        return p ? Bytes(p, p + SizeofResource(module, r)) : Bytes();
+    }
+    const HMODULE module;
+};
+
+std::string ResName(LPCSTR n, bool isType)
+{
+    static const std::map<ULONG_PTR, std::string> kTypes = {
+        {1, "RT_CURSOR"}, {2, "RT_BITMAP"}, {3, "RT_ICON"}, {4, "RT_MENU"}, {5, "RT_DIALOG"}, {6, "RT_STRING"},
+        {9, "RT_ACCELERATOR"}, {12, "RT_GROUP_CURSOR"}, {14, "RT_GROUP_ICON"}, {16, "RT_VERSION"}, {24, "RT_MANIFEST"}};
+    ULONG_PTR id = (ULONG_PTR)n;
+    if (!IS_INTRESOURCE(n))
+        return n;
+    return isType && kTypes.count(id) ? kTypes.at(id) : "#" + std::to_string(id);
+}
+
+// Every resource as "type name", with the languages it comes in.
+using Inventory = std::map<std::string, std::vector<WORD>>;
+
+BOOL CALLBACK OnLanguage(HMODULE, LPCSTR type, LPCSTR name, WORD lang, LONG_PTR inventory)
+{
+    (*(Inventory*)inventory)[ResName(type, true) + " " + ResName(name, false)].push_back(lang);
+    return TRUE;
+}
+BOOL CALLBACK OnName(HMODULE m, LPCSTR type, LPSTR name, LONG_PTR inventory)
+{
+    return EnumResourceLanguagesA(m, type, name, OnLanguage, inventory);
+}
+BOOL CALLBACK OnType(HMODULE m, LPSTR type, LONG_PTR inventory)
+{
+    return EnumResourceNamesA(m, type, OnName, inventory);
+}
+
+TEST_F(LauncherResources, AreTheDialogStringsAndIconAllLanguageNeutral)
+{
+    Inventory inventory;
+    ASSERT_TRUE(EnumResourceTypesA(module, OnType, (LONG_PTR)&inventory)) << "error " << GetLastError();
+    // String block n holds ids 16(n-1) to 16n-1: 101 is in block 7, 201..208 in 13 and 14.
+    const Inventory expected = {{"RT_DIALOG SPLASH_SCREEN", {0}}, {"RT_STRING #7", {0}}, {"RT_STRING #13", {0}},
+        {"RT_STRING #14", {0}}, {"RT_GROUP_ICON AUTORUN", {0}}, {"RT_ICON #1", {0}}, {"RT_ICON #2", {0}},
+        {"RT_ICON #3", {0}}, {"RT_ICON #4", {0}}, {"RT_ICON #5", {0}}};
+    EXPECT_EQ(expected, inventory);
+}
+
+TEST_F(LauncherResources, HaveNoOtherIconGroupThanTheLaunchers)
+{
+    EXPECT_NE(nullptr, FindResourceA(module, "AUTORUN", RT_GROUP_ICON));
+    EXPECT_EQ(nullptr, FindResourceA(module, "TALVIKBIG", RT_GROUP_ICON));
+}
+
+// ---- The splash dialog's template -------------------------------------------
+
+// Reads a template's fields as text, so that a mismatch shows what the bytes say.
+class TemplateReader {
+public:
+    explicit TemplateReader(const Bytes& b) : m_b(b) {}
+    bool Truncated() const { return m_truncated; }
+    size_t Pos() const { return m_pos; }
+    void AlignDword() { m_pos = (m_pos + 3) & ~(size_t)3; }
+    WORD Word()
+    {
+        WORD w = 0;
+        m_truncated = m_truncated || !At(m_b, m_pos, &w);
+        m_pos += 2;
+        return w;
+    }
+    std::string Number() { return std::to_string(Word()); }
+    std::string Dword() { DWORD lo = Word(); return Hex(lo | (DWORD)Word() << 16); }
+    std::string Rect()
+    {
+        std::string s;
+        for (int i = 0; i < 4; ++i)
+            s += (i ? "," : "") + std::to_string((short)Word());
+        return s;
+    }
+    std::string String()
+    {
+        std::string s = "\"";
+        for (WORD c; (c = Word()) != 0 && !m_truncated;)
+            s += c < 0x80 ? std::string(1, (char)c) : "\\u" + Hex(c, 4).substr(2);
+        return s + "\"";
+    }
+    std::string NameOrOrdinal()
+    {
+        WORD first = 0;
+        return At(m_b, m_pos, &first) && first == 0xFFFF ? (Word(), "ordinal " + Hex(Word(), 4)) : String();
+    }
+    // The count of creation data bytes, which are skipped.
+    std::string CreationData()
+    {
+        WORD n = Word();
+        m_pos += n;
+        return std::to_string(n);
+    }
+
+private:
+    const Bytes& m_b;
+    size_t m_pos = 0;
+    bool m_truncated = false;
+};
+
+struct Dialog {
+    Fields header;                // style exstyle controls rect menu class title [font]
+    std::vector<Fields> controls; // style exstyle rect id class text creation-data
+    size_t consumed = 0;
+    bool truncated = false;
+};
+
+Dialog ParseDialog(const Bytes& bytes)
+{
+    TemplateReader r(bytes);
+    Dialog d;
+    // The fields of a braced list are read in order.
+    d.header = {"style " + r.Dword(), "exstyle " + r.Dword(), "controls " + r.Number(), "rect " + r.Rect(),
+                "menu " + r.NameOrOrdinal(), "class " + r.NameOrOrdinal(), "title " + r.String()};
+    DWORD style = 0;
+    At(bytes, 0, &style);
+    if (style & DS_SETFONT) {
+        std::string points = r.Number();
+        d.header.push_back("font " + points + " " + r.String());
+    }
+    WORD count = 0;
+    At(bytes, 8, &count);
+    for (WORD i = 0; i < count && !r.Truncated(); ++i) {
+        r.AlignDword();
+        d.controls.push_back({"style " + r.Dword(), "exstyle " + r.Dword(), "rect " + r.Rect(), "id " + r.Number(),
+                              "class " + r.NameOrOrdinal(), "text " + r.NameOrOrdinal(),
+                              "creation data " + r.CreationData()});
+    }
+    d.consumed = r.Pos(), d.truncated = r.Truncated();
+    return d;
+}
+
+class DialogTemplate : public LauncherResources {
+protected:
+    void SetUp() override
+    {
+        LauncherResources::SetUp();
+        bytes = Resource(RT_DIALOG, "SPLASH_SCREEN");
+        ASSERT_FALSE(bytes.empty()) << "no dialog SPLASH_SCREEN";
+        dialog = ParseDialog(bytes);
+        ASSERT_FALSE(dialog.truncated) << "the template (" << bytes.size() << " bytes) ends inside a field";
+    }
+    Bytes bytes;
+    Dialog dialog;
+};
+
+TEST_F(DialogTemplate, HasTheSplashWindowsHeader)
+{
+    const Fields expected = {"style 0x90C800C4", "exstyle 0x00070009", "controls 4", "rect 0,0,160,234",
+        "menu \"\"", "class \"SPLASH_SCREEN\"", "title \"Talvik\"", "font 8 \"MS Sans Serif\""};
+    EXPECT_EQ(expected, dialog.header);
+}
+
+TEST_F(DialogTemplate, EndsWithItsFourControls)
+{
+    EXPECT_EQ(4u, dialog.controls.size());
+    EXPECT_LE(dialog.consumed, bytes.size());
+    EXPECT_LE(bytes.size(), dialog.consumed + 3) << "parsed " << dialog.consumed << " of " << bytes.size() << " bytes";
+}
+
+struct ControlCase {
+    const char* name;
+    size_t index;
+    WORD id, atom;
+    DWORD style;
+    const char* rect;  // x,y,cx,cy
+    const char* text;  // null: the publisher's notice
+};
+PRINT_CASE_AS_NAME(ControlCase)
+
+const ControlCase kControls[] = {
+    {"play button", 0, 42, 0x0080, 0x50010300, "23,196,50,14", "&Play"},
+    {"cancel button", 1, 43, 0x0080, 0x50010300, "87,196,50,14", "Cancel"},
+    {"publisher notice", 2, 0xFFFF, 0x0082, 0x50001001, "14,213,135,11", nullptr},
+    {"picture frame", 3, 45, 0x0082, 0x5080000D, "4,4,144,188", ""},
+};
+
+class DialogControl : public DialogTemplate, public ::testing::WithParamInterface<ControlCase> {};
+
+TEST_P(DialogControl, IsAsLaidOut)
+{
+    const ControlCase& e = GetParam();
+    ASSERT_LT(e.index, dialog.controls.size());
+    const Fields& got = dialog.controls[e.index];
+    const std::string text = e.text ? "text \"" + std::string(e.text) + "\"" : got[5];
+    const Fields expected = {"style " + Hex(e.style), "exstyle " + Hex(0), std::string("rect ") + e.rect,
+        "id " + std::to_string(e.id), "class ordinal " + Hex(e.atom, 4), text, "creation data 0"};
+    EXPECT_EQ(expected, got);
+    if (!e.text) {
+        EXPECT_EQ(0u, text.find("text \"")) << "the notice is " << text;
+        EXPECT_GT(text.size(), strlen("text \"\"")) << "the notice is empty";
+        EXPECT_NE(std::string::npos, text.find("2026")) << "the notice is " << text;
+        EXPECT_EQ(std::string::npos, text.find_first_of("\r\n")) << "the notice is " << text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Splash, DialogControl, ::testing::ValuesIn(kControls), CaseName());
+
+// ---- The string table -------------------------------------------------------
+
+struct StringCase {
+    const char* name;
+    UINT id;
+    const char* text;
+};
+PRINT_CASE_AS_NAME(StringCase)
+
+const StringCase kStrings[] = {
+    {"install", 101, "&Install"},
+    {"error", 201, "Error"},
+    {"no current drive", 202, "Could not find current drive."},
+    {"cannot invoke", 203, "Could not invoke executable."},
+    {"no uninstall", 204, "Could not find uninstall string in Registry."},
+    {"winexec failed", 205, "WinExec failed. Return Code = %i."},
+    {"no executable", 206, "Could not find executable."},
+    {"invalid file name", 207, "Invalid File Name. Make sure file exists."},
+    {"invalid bitmap", 208, "Invalid Bitmap File. Make sure that file is a 256 colour BMP file."},
+};
+
+class StringTable : public LauncherResources, public ::testing::WithParamInterface<StringCase> {};
+
+TEST_P(StringTable, HoldsTheText)
+{
+    const StringCase& e = GetParam();
+    char buf[256];
+    memset(buf, 0x5a, sizeof buf);
+    EXPECT_EQ((int)strlen(e.text), LoadStringA(module, e.id, buf, sizeof buf)) << "string " << e.id;
+    EXPECT_STREQ(e.text, buf) << "string " << e.id;
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, StringTable, ::testing::ValuesIn(kStrings), CaseName());
+
+TEST_F(StringTable, HoldsNoOtherStringsInItsBlocks)
+{
+    std::set<UINT> known;
+    for (const StringCase& s : kStrings)
+        known.insert(s.id);
+    for (UINT id = 96; id < 224; id = id == 111 ? 192 : id + 1) {
+        char buf[256] = "";
+        if (!known.count(id)) {
+            EXPECT_EQ(0, LoadStringA(module, id, buf, sizeof buf)) << "string " << id << " is \"" << buf << "\"";
+        }
+    }
+}
+
+// ---- The icon group and its images ------------------------------------------
+
+#pragma pack(push, 2)
+struct GroupDir { WORD reserved, type, count; };
+struct GroupEntry { BYTE width, height, colours, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
+#pragma pack(pop)
+static_assert(sizeof(GroupDir) == 6 && sizeof(GroupEntry) == 14, "the group's records are packed");
+
+struct IconCase {
+    const char* name;
+    WORD id;  // also the entry's place in the group, from 1
+    BYTE width, height, colours;
+    WORD bits;
+    DWORD bytes;
+};
+PRINT_CASE_AS_NAME(IconCase)
+
+const IconCase kIcons[] = {
+    {"large 16 colour", 1, 32, 32, 16, 4, 744},
+    {"small 16 colour", 2, 16, 16, 16, 4, 296},
+    {"wide monochrome", 3, 32, 16, 2, 1, 176},
+    {"small monochrome", 4, 16, 16, 2, 1, 176},
+    {"large monochrome", 5, 32, 32, 2, 1, 304},
+};
+
+class IconGroup : public LauncherResources, public ::testing::WithParamInterface<IconCase> {
+protected:
+    void SetUp() override
+    {
+        LauncherResources::SetUp();
+        group = Resource(RT_GROUP_ICON, "AUTORUN");
+        ASSERT_TRUE(At(group, 0, &dir)) << "no icon group AUTORUN";
+    }
+    Bytes group;
+    GroupDir dir{};
+};
+
+TEST_F(IconGroup, ListsFiveImages)
+{
+    EXPECT_EQ(0, dir.reserved);
+    EXPECT_EQ(1, dir.type);
+    EXPECT_EQ(5, dir.count);
+    EXPECT_EQ(sizeof(GroupDir) + dir.count * sizeof(GroupEntry), group.size());
+}
+
+TEST_P(IconGroup, ImageIsListedAndUsable)
+{
+    const IconCase& e = GetParam();
+    GroupEntry g;
+    ASSERT_TRUE(At(group, sizeof(GroupDir) + (e.id - 1) * sizeof g, &g)) << "the group ends before entry " << e.id;
+    EXPECT_EQ(e.id, g.id);
+    EXPECT_EQ((std::vector<int>{e.width, e.height, e.colours, e.bits, (int)e.bytes}),
+              (std::vector<int>{g.width, g.height, g.colours, g.bitCount, (int)g.bytes}))
+        << "width, height, colours, bits, bytes";
+
+    Bytes image = Resource(RT_ICON, MAKEINTRESOURCEA(e.id));
+    ASSERT_EQ(e.bytes, image.size()) << "bytes of icon " << e.id;
+    BITMAPINFOHEADER bi;
+    ASSERT_TRUE(At(image, 0, &bi));
+    EXPECT_EQ((std::vector<LONG>{40, e.width, 2 * e.height, 1, e.bits}),
+              (std::vector<LONG>{(LONG)bi.biSize, bi.biWidth, bi.biHeight, bi.biPlanes, bi.biBitCount}))
+        << "header size, width, height with mask, planes, bits";
+    HICON icon = CreateIconFromResourceEx(image.data(), (DWORD)image.size(), TRUE, 0x00030000, e.width, e.height,
+                                          LR_DEFAULTCOLOR);
+    EXPECT_NE(nullptr, icon) << "icon " << e.id << ": error " << GetLastError();
+    if (icon)
+        DestroyIcon(icon);
+}
+
+INSTANTIATE_TEST_SUITE_P(Autorun, IconGroup, ::testing::ValuesIn(kIcons), CaseName());
+
+}  // namespace

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs a command with the test platform up: a private Wine prefix under the
+# build tree, a persistent wineserver, and Xvfb when there is no DISPLAY.
+# Stops what it started (by PID, and the wineserver of its prefix) when the
+# command ends, whatever its outcome; the command's exit code is returned.
+#
+#   tools/harness.sh COMMAND [ARGS...]
+#
+# Inside, AUTORUN_HARNESS=1 and WINEPREFIX, DISPLAY, WINEDEBUG are set; a
+# nested call runs its command directly in the running harness.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${AUTORUN_HARNESS:-}" = 1 ]; then
+  exec "$@"
+fi
+
+export WINEPREFIX="${AUTORUN_WINEPREFIX:-$top/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+export AUTORUN_HARNESS=1
+
+xvfb_pid=""
+stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap stop EXIT
+trap 'exit 130' INT TERM
+
+if [ -z "${DISPLAY:-}" ]; then
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 5 -screen 0 "${AUTORUN_SCREEN:-1024x768x24}" -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 display <"$fifo" || { echo "harness: Xvfb did not start" >&2; exit 1; }
+  rm -f "$fifo"
+  export DISPLAY=":$display"
+  export AUTORUN_OWN_DISPLAY=1
+fi
+
+# A prefix is reused while its stamp matches this Wine and this set-up.
+stamp="$(wine --version) $(sha1sum "$0" | cut -c1-12)"
+if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # Without a window manager Wine waits 2 s on every window destruction unless
+  # it draws the frames itself; that also makes the frames look like Windows.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wineserver -w
+  [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] || { echo "harness: prefix cannot run 32-bit programs" >&2; exit 1; }
+  echo "$stamp" >"$WINEPREFIX/.autorun-stamp"
+fi
+
+wineserver -p
+set +e
+"$@"
+rc=$?
+set -e
+exit $rc
