@@ -54,11 +54,17 @@ if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
   # it draws the frames itself; that also makes the frames look like Windows.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wineserver -w
+  # The user's folders link to the Unix home directory; make them plain folders
+  # of the prefix, so that tests see and touch nothing outside it.
+  find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1" && mkdir "$1"' _ {} \;
   [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] || { echo "harness: prefix cannot run 32-bit programs" >&2; exit 1; }
   echo "$stamp" >"$WINEPREFIX/.autorun-stamp"
 fi
 
 wineserver -p
+# Start the session's services and desktop now: started by the first test,
+# they would inherit its output pipe and hold it open, and ctest would wait.
+wineboot >/dev/null 2>&1 </dev/null
 set +e
 "$@"
 rc=$?
