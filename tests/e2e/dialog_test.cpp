@@ -198,3 +198,59 @@ TEST_P(FirstButton, SaysWhetherTheApplicationIsInstalled)
 }
 
 INSTANTIATE_TEST_SUITE_P(Registry, FirstButton, ::testing::ValuesIn(kLabelCases), CaseName());
+
+struct ScreenCase {
+    const char* name;
+    SIZE screen;
+};
+PRINT_CASE_AS_NAME(ScreenCase)
+
+static const ScreenCase kScreenCases[] = {
+    {"narrower and lower", {200, 150}},
+    {"lower only", {800, 300}},
+    {"narrower only", {250, 700}},
+};
+
+class SmallScreen : public ::testing::TestWithParam<ScreenCase> {};
+
+// A screen smaller than the dialog: a desktop of its own whose size Wine
+// takes from its Explorer settings. Where the window is the larger it sits at
+// the screen's edge; elsewhere it is centred, and its size never changes.
+TEST_P(SmallScreen, PutsALargerWindowAtTheEdge)
+{
+    const SIZE& screen = GetParam().screen;
+    std::string desktop = UniqueName("small");
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops",
+                                             0, NULL, 0, KEY_ALL_ACCESS, NULL, &hKey, NULL));
+    std::string size = std::to_string(screen.cx) + "x" + std::to_string(screen.cy);
+    RegSetValueExA(hKey, desktop.c_str(), 0, REG_SZ, (const BYTE*)size.c_str(), size.size() + 1);
+    const SIZE& window = Reference().window;
+
+    TempDir dir;
+    Launcher launcher;
+    launcher.UseDesktop(desktop);
+    ASSERT_TRUE(launcher.Start("", dir.Path()));
+    HWND hwnd = launcher.WaitForWindow();
+    RegDeleteValueA(hKey, desktop.c_str());
+    RegCloseKey(hKey);
+    ASSERT_TRUE(hwnd);
+
+    SIZE metrics = {};
+    OnDesktop(desktop, [&] {
+        metrics = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    });
+    EXPECT_EQ(screen.cx, metrics.cx);
+    EXPECT_EQ(screen.cy, metrics.cy);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(window.cx > screen.cx ? 0 : (screen.cx - window.cx) / 2, r.left);
+    EXPECT_EQ(window.cy > screen.cy ? 0 : (screen.cy - window.cy) / 2, r.top);
+    EXPECT_EQ(window.cx, r.right - r.left);
+    EXPECT_EQ(window.cy, r.bottom - r.top);
+
+    PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0u, launcher.WaitForExit());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SmallScreen, ::testing::ValuesIn(kScreenCases), CaseName());

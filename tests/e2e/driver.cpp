@@ -81,6 +81,8 @@ bool Launcher::StartRaw(const std::string& commandLine, const std::string& dir)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
+    if (!m_desktop.empty())
+        si.lpDesktop = &m_desktop[0];
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     // The program is named separately, so that the command line can take
@@ -117,8 +119,12 @@ static BOOL CALLBACK FindSplash(HWND hwnd, LPARAM lParam)
 HWND Launcher::WaitForWindow(DWORD ms) const
 {
     FindData data = {m_pi.dwProcessId, NULL};
+    auto find = [&] { EnumWindows(FindSplash, (LPARAM)&data); };
     WaitUntil([&] {
-        EnumWindows(FindSplash, (LPARAM)&data);
+        if (m_desktop.empty())
+            find();
+        else
+            OnDesktop(m_desktop, find);
         return data.found != NULL || WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0;
     }, ms);
     return data.found;
@@ -135,6 +141,25 @@ DWORD Launcher::WaitForExit(DWORD ms) const
     if (WaitUntil([&] { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }, ms))
         GetExitCodeProcess(m_pi.hProcess, &code);
     return code;
+}
+
+void OnDesktop(const std::string& desktop, const std::function<void()>& fn)
+{
+    struct Job {
+        HDESK hDesk;
+        const std::function<void()>* fn;
+    } job = {OpenDesktopA(desktop.c_str(), 0, FALSE, GENERIC_ALL), &fn};
+    auto run = [](LPVOID p) WINAPI -> DWORD {
+        Job* j = (Job*)p;
+        if (!SetThreadDesktop(j->hDesk))
+            return 1;
+        (*j->fn)();
+        return 0;
+    };
+    HANDLE thread = CreateThread(NULL, 0, run, &job, 0, NULL);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseDesktop(job.hDesk);
 }
 
 std::string WindowText(HWND hwnd)

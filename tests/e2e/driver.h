@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     Launcher(const Launcher&) = delete;
     Launcher& operator=(const Launcher&) = delete;
 
+    // Starts later launches on the named desktop instead of this test's.
+    void UseDesktop(const std::string& desktop) { m_desktop = desktop; }
     // Starts the launcher with `args` after its quoted path, in `dir`, and
     // watches which windows it creates.
     bool Start(const std::string& args, const std::string& dir);
@@ -65,9 +68,14 @@ private:
     static void CALLBACK OnCreate(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
 
     PROCESS_INFORMATION m_pi = {};
+    std::string m_desktop;
     HWINEVENTHOOK m_hook = NULL;
     std::vector<CreatedWindow> m_created;
 };
+
+// Runs `fn` on a thread of its own attached to the named desktop, where
+// window enumeration and screen metrics are those of that desktop.
+void OnDesktop(const std::string& desktop, const std::function<void()>& fn);
 
 // The caption or text of any process's window, without sending it a message.
 std::string WindowText(HWND hwnd);
