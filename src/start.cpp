@@ -133,6 +133,20 @@ static void GetBorder(HWND hFrame, RECT* prBorder)
     prBorder->bottom = rWindow.bottom - ptOrigin.y - rClient.bottom;
 }
 
+// One dimension of the layout: a picture smaller than the interior is centred
+// with its own extent; a larger one starts at 0 and is cut to the interior.
+// The test is on the halved difference, so one pixel more still fits whole.
+static void FitPicture(LONG iInterior, LONG iPicture, LONG* piOffset, LONG* piExtent)
+{
+    *piOffset = (iInterior - iPicture) / 2;
+    if (*piOffset < 0) {
+        *piOffset = 0;
+        *piExtent = iInterior;
+    } else {
+        *piExtent = iPicture;
+    }
+}
+
 // Centres the picture in the frame's interior, or shows its top-left part
 // where it is larger, and fits the frame around what is drawn.
 static void LayOutPicture(HWND hwnd)
@@ -147,20 +161,8 @@ static void LayOutPicture(HWND hwnd)
     rPictRect.right -= rBorder.right;
     rPictRect.bottom -= rBorder.bottom;
 
-    rBmpRect.left = (rPictRect.right - rPictRect.left - bm.bmWidth) / 2;
-    if (rBmpRect.left < 0) {
-        rBmpRect.left = 0;
-        rBmpRect.right = rPictRect.right - rPictRect.left;
-    } else {
-        rBmpRect.right = bm.bmWidth;
-    }
-    rBmpRect.top = (rPictRect.bottom - rPictRect.top - bm.bmHeight) / 2;
-    if (rBmpRect.top < 0) {
-        rBmpRect.top = 0;
-        rBmpRect.bottom = rPictRect.bottom - rPictRect.top;
-    } else {
-        rBmpRect.bottom = bm.bmHeight;
-    }
+    FitPicture(rPictRect.right - rPictRect.left, bm.bmWidth, &rBmpRect.left, &rBmpRect.right);
+    FitPicture(rPictRect.bottom - rPictRect.top, bm.bmHeight, &rBmpRect.top, &rBmpRect.bottom);
 
     ScreenToClient(hwnd, (POINT*)&rPictRect.left);
     MoveWindow(hFrame, rPictRect.left + rBmpRect.left - rBorder.left,
