@@ -7,7 +7,8 @@
 #   tools/harness.sh COMMAND [ARGS...]
 #
 # Inside, AUTORUN_HARNESS=1 and WINEPREFIX, DISPLAY, WINEDEBUG are set; a
-# nested call runs its command directly in the running harness.
+# nested call runs its command directly in the running harness. The prefix
+# has two CD-ROM drives, D: and E:, on folders of its own.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -57,6 +58,14 @@ if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
   # The user's folders link to the Unix home directory; make them plain folders
   # of the prefix, so that tests see and touch nothing outside it.
   find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm "$1" && mkdir "$1"' _ {} \;
+  # Two CD-ROM drives, D: and E:, each a folder under the prefix. Drive types
+  # are read from the 64-bit view when the session starts.
+  for drive in d e; do
+    mkdir -p "$WINEPREFIX/drives/$drive"
+    ln -sfn "$WINEPREFIX/drives/$drive" "$WINEPREFIX/dosdevices/$drive:"
+    wine reg add 'HKLM\Software\Wine\Drives' /v "$drive:" /d cdrom /f /reg:64 >/dev/null 2>&1
+  done
+  wineserver -w
   [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] || { echo "harness: prefix cannot run 32-bit programs" >&2; exit 1; }
   echo "$stamp" >"$WINEPREFIX/.autorun-stamp"
 fi

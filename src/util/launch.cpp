@@ -1,7 +1,90 @@
-// The launch actions behind the splash dialog's first button.
+// The launch actions: what the splash dialog's first button does, and the
+// two further actions of the module.
 #include "util.h"
 
-int CheckAndLaunch(const char* /*szAppKey*/, const char* /*szInstallName*/)
+#include "resources/resource.h"
+#include "runtime/runtime.h"
+
+#include <string.h>
+
+static const HKEY hKeyRoot = HKEY_LOCAL_MACHINE;
+
+// Appends szName to the drive root in szValue, cutting what does not fit.
+static void JoinPath(char* szValue, const char* szName)
 {
-    return 0;
+    strncat(szValue, szName, 1023 - strlen(szValue));
+}
+
+// Whether GetRegistryValueData's result means that data was read into the
+// buffer: 1 is no value, 0 a value without data, 1024 or more one too large.
+static bool WasRead(int iSize)
+{
+    return iSize > 1 && iSize < 1024;
+}
+
+int CheckAndLaunch(const char* szAppKey, const char* szInstallName)
+{
+    char szValue[1024];
+    char szPath[1024];
+
+    szPath[0] = '\0';
+    int iSize = GetRegistryValueData(hKeyRoot, szAppKey, NULL, szValue, 1024);
+    if (iSize != 1) {
+        // Installed, but a command that was not read must not be started.
+        if (!WasRead(iSize))
+            return ReportError(IDS_CANNOT_INVOKE);
+        GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, 1024);
+    } else {
+        if (!GetCurrentDrive(szValue, 1024))
+            return ReportError(IDS_NO_CURRENT_DRIVE);
+        JoinPath(szValue, szInstallName);
+    }
+
+    if (!InvokeExecutable(szValue, szPath))
+        return ReportError(IDS_CANNOT_INVOKE);
+    return 1;
+}
+
+int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char* szInstallName)
+{
+    char szValue[1024];
+    char szPath[1024];
+    struct ffblk ffblk;
+    int iDriveType = -1;
+    int iFileNotFound = 1;
+
+    szPath[0] = '\0';
+    if (OpenRegistryKey(hKeyRoot, szAppKey)) {
+        while ((iDriveType = GetCDROMDrive(szValue, 1024, iDriveType)) >= 0) {
+            JoinPath(szValue, szAppName);
+            iFileNotFound = findfirst(szValue, &ffblk, 0);
+            if (!iFileNotFound)
+                break;
+        }
+        if (iFileNotFound)
+            return ReportError(IDS_NO_EXECUTABLE);
+        GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, 1024);
+    } else {
+        if (!GetCurrentDrive(szValue, 1024))
+            return ReportError(IDS_NO_CURRENT_DRIVE);
+        JoinPath(szValue, szInstallName);
+    }
+
+    if (!InvokeExecutable(szValue, szPath))
+        return ReportError(IDS_CANNOT_INVOKE);
+    return 1;
+}
+
+int RunUninstall(const char* szAppKey)
+{
+    char szValue[1024];
+
+    // A command too large to be read is as good as none.
+    if (!WasRead(GetRegistryValueData(hKeyRoot, szAppKey, "UninstallString", szValue, 1024)))
+        return ReportError(IDS_NO_UNINSTALL);
+
+    UINT wExeCode = WinExec(szValue, SW_SHOWNORMAL);
+    if (wExeCode > 31)
+        return 1;
+    return ReportWinExecError(wExeCode, szValue);
 }

@@ -16,7 +16,34 @@ int OpenRegistryKey(HKEY hTopKey, const char* szSubKey);
 void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength,
                       const char* szToken);
 
-// What the splash dialog's first button does.
+// The root of the current directory's drive ("D:\\") into a buffer of at
+// least 4 characters: 1, or 0 when the buffer is smaller or the current
+// directory has no drive letter.
+int GetCurrentDrive(char* szCurrentDrive, int iLength);
+// The index in the logical-drive list of the first CD-ROM drive after index
+// iLastDriveType (-1 starts with the first), its root in szCDROMDrive; -1
+// when there is none.
+int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType);
+
+// Starts the command line exe in currentDir ("" for the launcher's own);
+// non-zero when the process was created. Nothing waits for it.
+int InvokeExecutable(const char* exe, const char* currentDir);
+
+// The launch actions: 1 when a program was started, 0 after an error box.
+// If the application is installed, starts its App Paths command in its
+// "Path"; otherwise the installer from the root of the current drive.
 int CheckAndLaunch(const char* szAppKey, const char* szInstallName);
+// Like CheckAndLaunch, but an installed application (its key exists) is run
+// from the first CD-ROM drive that holds szAppName.
+int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char* szInstallName);
+// Runs the key's "UninstallString" command.
+int RunUninstall(const char* szAppKey);
+
+// The error box: caption string 201, text string uMessageId, one OK button.
+// Returns 0, the launch actions' result after a failure.
+int ReportError(UINT uMessageId);
+// The error box for a failed WinExec: string 205 with the code in place of
+// its "%i", formatted into szText (at least 1024 characters). Returns 0.
+int ReportWinExecError(UINT wExeCode, char* szText);
 
 #endif
