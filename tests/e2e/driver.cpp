@@ -9,19 +9,6 @@ const char kSplashClass[] = "SPLASH_SCREEN";
 // The launchers being watched; the event callback has no context pointer.
 static std::vector<Launcher*> watched;
 
-void PumpMessages(DWORD ms)
-{
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
-}
-
 static std::string ClassOf(HWND hwnd)
 {
     char cls[256] = "";
@@ -160,74 +147,4 @@ void OnDesktop(const std::string& desktop, const std::function<void()>& fn)
     WaitForSingleObject(thread, 10000);
     CloseHandle(thread);
     CloseDesktop(job.hDesk);
-}
-
-std::string WindowText(HWND hwnd)
-{
-    WCHAR text[1100];
-    int n = InternalGetWindowText(hwnd, text, 1100);
-    char ansi[2200];
-    int m = WideCharToMultiByte(CP_ACP, 0, text, n, ansi, sizeof ansi, NULL, NULL);
-    return std::string(ansi, m);
-}
-
-RECT ChildRect(HWND child)
-{
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(HWND_DESKTOP, GetParent(child), (POINT*)&r, 2);
-    return r;
-}
-
-void ClickAt(POINT pt)
-{
-    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in[3] = {};
-    for (INPUT& i : in) {
-        i.type = INPUT_MOUSE;
-        // Normalised coordinates, rounded up so that they map back onto pt.
-        i.mi.dx = (pt.x * 65536 + cx - 1) / cx;
-        i.mi.dy = (pt.y * 65536 + cy - 1) / cy;
-    }
-    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in[0], sizeof(INPUT));
-    Sleep(30);
-    SendInput(2, &in[1], sizeof(INPUT));
-}
-
-void ClickWindow(HWND hwnd)
-{
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
-
-static LRESULT HitTest(HWND hwnd, int x, int y)
-{
-    DWORD_PTR result = HTNOWHERE;
-    SendMessageTimeoutA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000,
-                        &result);
-    return (LRESULT)result;
-}
-
-POINT CloseBoxPoint(HWND hwnd)
-{
-    RECT window;
-    POINT client = {0, 0};
-    GetWindowRect(hwnd, &window);
-    ClientToScreen(hwnd, &client);
-    // The middle row of the caption, which lies between the window's top and
-    // its client area.
-    int y = (window.top + client.y) / 2;
-    int right = -1;
-    for (int x = window.right - 1; x > window.left; x--) {
-        bool close = HitTest(hwnd, x, y) == HTCLOSE;
-        if (close && right < 0)
-            right = x;
-        if (!close && right >= 0)
-            return {(x + 1 + right) / 2, y};
-    }
-    return {-1, -1};
 }

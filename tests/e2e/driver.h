@@ -5,25 +5,11 @@
 
 #include <windows.h>
 
+#include "support/desktop.h"
+
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
-
-inline bool operator==(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-inline bool operator!=(const RECT& a, const RECT& b)
-{
-    return !(a == b);
-}
-
-inline void PrintTo(const RECT& r, std::ostream* os)
-{
-    *os << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
-}
 
 extern const char kSplashClass[];
 
@@ -76,38 +62,5 @@ private:
 // Runs `fn` on a thread of its own attached to the named desktop, where
 // window enumeration and screen metrics are those of that desktop.
 void OnDesktop(const std::string& desktop, const std::function<void()>& fn);
-
-// The caption or text of any process's window, without sending it a message.
-std::string WindowText(HWND hwnd);
-
-// A window's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND child);
-
-// A real left click (mouse move, button down, button up) at a screen point.
-void ClickAt(POINT pt);
-// A real left click at the centre of a window.
-void ClickWindow(HWND hwnd);
-// The screen point of the close box in a window's caption, found by asking the
-// window what lies under each point of its caption row; {-1, -1} if none.
-POINT CloseBoxPoint(HWND hwnd);
-
-// Serves this thread's messages (and so the window-creation reports) for
-// up to `ms`.
-void PumpMessages(DWORD ms);
-
-// Tries `condition` every 10 ms until it is true or `ms` have passed,
-// serving messages in between.
-template <class F>
-bool WaitUntil(F condition, DWORD ms)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start > ms)
-            return false;
-        PumpMessages(10);
-    }
-}
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdio>
 
@@ -70,4 +72,23 @@ std::string TempDir::WriteFile(const std::string& name, const std::string& bytes
         fclose(f);
     }
     return path;
+}
+
+CurrentDirectory::CurrentDirectory(const std::string& dir)
+{
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    m_saved = saved;
+    if (!SetCurrentDirectoryA(dir.c_str()))
+        ADD_FAILURE() << "cannot change to " << dir;
+}
+
+CurrentDirectory::~CurrentDirectory()
+{
+    SetCurrentDirectoryA(m_saved.c_str());
+}
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }

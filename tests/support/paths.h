@@ -26,6 +26,21 @@ private:
     std::string m_path;
 };
 
+// Sets this process's current directory for the scope, then restores it.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& dir);
+    ~CurrentDirectory();
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::string m_saved;
+};
+
+// Whether two paths name the same place, letter case aside.
+bool SamePath(const std::string& a, const std::string& b);
+
 // A name no other test or test process uses, for keys, classes and files.
 std::string UniqueName(const char* prefix);
 

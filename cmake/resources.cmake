@@ -1,0 +1,20 @@
+# Adds the launcher's resources (dialog, strings, icon) to a target. The
+# tests link them too: the code under test loads its strings from the
+# running program's own module.
+function(add_launcher_resources target)
+  set(icon ${CMAKE_CURRENT_BINARY_DIR}/autorun.ico)
+  if(NOT TARGET launcher_icon)
+    add_custom_command(
+      OUTPUT ${icon}
+      COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${icon}
+      DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py
+      COMMENT "Drawing the launcher's icon")
+    add_custom_target(launcher_icon DEPENDS ${icon})
+  endif()
+  set(rc ${PROJECT_SOURCE_DIR}/src/resources/autorun.rc)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${icon})
+  target_sources(${target} PRIVATE ${rc})
+  add_dependencies(${target} launcher_icon)
+  # windres finds the generated icon in the build directory.
+  target_include_directories(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:${CMAKE_CURRENT_BINARY_DIR}>)
+endfunction()

@@ -1,0 +1,24 @@
+// A program for the launch tests, copied under the names a test needs
+// (setup.exe, game.exe). It writes its command line and current directory to
+// "<its own path>.run", one per line, and exits.
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+int main()
+{
+    char self[MAX_PATH], dir[MAX_PATH], record[MAX_PATH + 8], partial[MAX_PATH + 16];
+    GetModuleFileNameA(NULL, self, sizeof self);
+    GetCurrentDirectoryA(sizeof dir, dir);
+    snprintf(record, sizeof record, "%s.run", self);
+    snprintf(partial, sizeof partial, "%s.partial", record);
+
+    // Written aside and renamed, so that a reader never sees half a record.
+    FILE* f = fopen(partial, "wb");
+    if (!f)
+        return 1;
+    fprintf(f, "%s\n%s\n", GetCommandLineA(), dir);
+    fclose(f);
+    return MoveFileExA(partial, record, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+}
