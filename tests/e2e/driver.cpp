@@ -2,6 +2,8 @@
 
 #include "support/paths.h"
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 const char kSplashClass[] = "SPLASH_SCREEN";
@@ -127,6 +129,20 @@ DWORD Launcher::WaitForExit(DWORD ms) const
     DWORD code = STILL_ACTIVE;
     if (WaitUntil([&] { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }, ms))
         GetExitCodeProcess(m_pi.hProcess, &code);
+    return code;
+}
+
+DWORD Launcher::AnswerBoxesUntilExit(std::vector<Box>* boxes, DWORD ms) const
+{
+    DWORD code = STILL_ACTIVE;
+    WaitUntil([&] {
+        for (const Box& box : FindBoxes(m_pi.dwProcessId)) {
+            boxes->push_back(box);
+            EXPECT_TRUE(ClickOk(box)) << "the box did not go";
+        }
+        code = WaitForExit(0);
+        return code != STILL_ACTIVE;
+    }, ms);
     return code;
 }
 

@@ -44,6 +44,10 @@ public:
     bool WaitForCaption(HWND hwnd, const std::string& caption, DWORD ms = 5000) const;
     // The exit code, or STILL_ACTIVE if the process is still running after `ms`.
     DWORD WaitForExit(DWORD ms = 10000) const;
+    // Answers the launcher's message boxes with OK as a user does (each must
+    // be where the mouse can reach its button) until the launcher exits;
+    // returns the exit code, or STILL_ACTIVE after `ms`.
+    DWORD AnswerBoxesUntilExit(std::vector<Box>* boxes, DWORD ms = 10000) const;
     // The process id, for matching windows and events to this launcher.
     DWORD Pid() const { return m_pi.dwProcessId; }
     // The windows the launcher created so far, in order.
