@@ -128,7 +128,7 @@ TEST(Launch, CutsAnInstallerPathLongerThanABuffer)
 {
     DiscFolder disc;
     CurrentDirectory cd(disc.Path());
-    std::string installName(1100, 's');
+    std::string installName(3000, 's');
 
     ActionRun run = RunAnsweringBoxes([&] {
         return CheckAndLaunch((kAppPathsKey + UnregisteredAppName()).c_str(), installName.c_str());
