@@ -5,12 +5,26 @@
 # The SmallScreen tests make desktops of other sizes, and Wine then reports
 # the last such size as the screen's to every later program of the session.
 # They run last, each target's in a fresh session.
+#
+# The WithoutCdrom tests need a machine without CD-ROM drives: after those,
+# D: and E: become hard disks for a session of their own, and the tests see
+# AUTORUN_NO_CDROM=1 there only.
 set -uo pipefail
 
 restart_session() {
   wineserver -k
   wineserver -p
   wineboot >/dev/null 2>&1 </dev/null
+}
+
+# Sets the type of the prefix's drives D: and E: (cdrom or hd); it takes
+# effect when the session restarts.
+set_drive_type() {
+  local drive
+  for drive in d e; do
+    wine reg add 'HKLM\Software\Wine\Drives' /v "$drive:" /d "$1" /f /reg:64 >/dev/null 2>&1 ||
+      { echo "run_tests: cannot make $drive: a drive of type $1" >&2; rc=1; }
+  done
 }
 
 rc=0
@@ -36,13 +50,24 @@ run_ctest() {
 start=$(date +%s)
 for dir in "$@"; do
   echo "== $(basename "$dir")"
-  run_ctest --test-dir "$dir" -j2 -E SmallScreen
+  run_ctest --test-dir "$dir" -j2 -E 'SmallScreen|WithoutCdrom'
 done
 for dir in "$@"; do
   echo "== $(basename "$dir"): screens of other sizes"
   run_ctest --test-dir "$dir" -R SmallScreen
   restart_session
 done
+# Leave the prefix with its CD-ROM drives whatever happens.
+trap 'set_drive_type cdrom; restart_session' EXIT
+set_drive_type hd
+restart_session
+for dir in "$@"; do
+  echo "== $(basename "$dir"): no CD-ROM drive"
+  AUTORUN_NO_CDROM=1 run_ctest --test-dir "$dir" -R WithoutCdrom
+done
+set_drive_type cdrom
+restart_session
+trap - EXIT
 echo "== suite wall time: $(( $(date +%s) - start )) s"
 echo "tests: $passed passed, $failed failed"
 exit $rc

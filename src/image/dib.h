@@ -1,0 +1,102 @@
+// A device-independent bitmap read from a BMP file, held as a packed DIB in
+// one locked global memory block: the 40-byte header, the colour masks of a
+// bit-field DIB, the colour table and the pixel bits.
+#ifndef AUTORUN_IMAGE_DIB_H
+#define AUTORUN_IMAGE_DIB_H
+
+#include "gdibase.h"
+
+class TFile;
+
+// A colour-table entry: blue, green, red, reserved.
+struct TRgbQuad : public RGBQUAD {
+};
+
+class TDib : public TGdiBase {
+public:
+    // Where the parser takes its bytes from.
+    class IFileIn {
+    public:
+        // True exactly when size bytes were delivered into buffer.
+        virtual bool Read(void* buffer, long size) = 0;
+        // Moves the read position forward by size bytes.
+        virtual bool Skip(long size) = 0;
+        // How many bytes are left from the read position to the end.
+        virtual uint64 Remaining() = 0;
+
+    protected:
+        ~IFileIn() {}
+    };
+
+    class IFileOut {
+    public:
+        // True exactly when size bytes were written.
+        virtual bool Write(const void* buffer, long size) = 0;
+
+    protected:
+        ~IFileOut() {}
+    };
+
+    // Reads the named BMP file; raises TXGdi IDS_DIB_READ_FAILED when it
+    // cannot, TXOutOfMemory when the block cannot be allocated.
+    explicit TDib(const char* name);
+    ~TDib();
+    TDib(const TDib&) = delete;
+    TDib& operator=(const TDib&) = delete;
+
+    bool ReadFile(const char* name);
+    bool Read(TFile& file, bool readFileHeader);
+    // The parser: readFileHeader tells whether the 14-byte file header comes
+    // first. A failed read leaves the object empty.
+    bool Read(IFileIn& in, bool readFileHeader);
+
+    // Colour-table entries of a bit count: 2, 16 or 256 for 1, 4 and 8
+    // bits, 0 for 16, 24 and 32, -1 for any other.
+    static long NColors(uint16 bitCount);
+
+    bool IsOK() const { return Info != 0; }
+    BITMAPINFO* GetInfo() { return Info; }
+    const BITMAPINFO* GetInfo() const { return Info; }
+    BITMAPINFOHEADER* GetInfoHeader() { return &Info->bmiHeader; }
+    const BITMAPINFOHEADER* GetInfoHeader() const { return &Info->bmiHeader; }
+    void* GetBits() { return Bits; }
+    const void* GetBits() const { return Bits; }
+    uint16 Usage() const { return Mode; }
+    long NumColors() const { return NumClrs; }
+    const TRgbQuad* GetColors() const { return Colors; }
+    const uint32* GetMask() const { return Mask; }
+
+    // Diagnostics of the block allocation: the blocks asked for so far, the
+    // size of the last one asked for, and the blocks held now.
+    struct TBlockStats {
+        unsigned long Requests;
+        uint64 LastSize;
+        long Held;
+    };
+    static const TBlockStats& BlockStats() { return Stats; }
+
+protected:
+    // Empty: no block.
+    TDib();
+
+    // Allocates, locks and lays out the block for a normalised header; a
+    // block already held is released first.
+    void InfoFromHeader(const BITMAPINFOHEADER& header);
+    // Sets the pointers and counts from the block's header.
+    void InfoFromHandle();
+
+    BITMAPINFO* Info;
+    uint32* Mask;
+    TRgbQuad* Colors;
+    void* Bits;
+    long NumClrs;
+    uint16 Mode;
+    bool IsResHandle;
+
+private:
+    void Release();
+
+    static TBlockStats Stats;
+};
+
+#endif
