@@ -22,6 +22,23 @@ static bool WasRead(int iSize)
     return iSize > 1 && iSize < 1024;
 }
 
+// The installer's path at the root of the current drive, into szValue.
+static int InstallerPath(char* szValue, const char* szInstallName)
+{
+    if (!GetCurrentDrive(szValue, 1024))
+        return ReportError(IDS_NO_CURRENT_DRIVE);
+    JoinPath(szValue, szInstallName);
+    return 1;
+}
+
+// Starts the command szValue in szPath, reporting a failure.
+static int Launch(const char* szValue, const char* szPath)
+{
+    if (!InvokeExecutable(szValue, szPath))
+        return ReportError(IDS_CANNOT_INVOKE);
+    return 1;
+}
+
 int CheckAndLaunch(const char* szAppKey, const char* szInstallName)
 {
     char szValue[1024];
@@ -34,15 +51,10 @@ int CheckAndLaunch(const char* szAppKey, const char* szInstallName)
         if (!WasRead(iSize))
             return ReportError(IDS_CANNOT_INVOKE);
         GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, 1024);
-    } else {
-        if (!GetCurrentDrive(szValue, 1024))
-            return ReportError(IDS_NO_CURRENT_DRIVE);
-        JoinPath(szValue, szInstallName);
+    } else if (!InstallerPath(szValue, szInstallName)) {
+        return 0;
     }
-
-    if (!InvokeExecutable(szValue, szPath))
-        return ReportError(IDS_CANNOT_INVOKE);
-    return 1;
+    return Launch(szValue, szPath);
 }
 
 int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char* szInstallName)
@@ -64,15 +76,10 @@ int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char
         if (iFileNotFound)
             return ReportError(IDS_NO_EXECUTABLE);
         GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, 1024);
-    } else {
-        if (!GetCurrentDrive(szValue, 1024))
-            return ReportError(IDS_NO_CURRENT_DRIVE);
-        JoinPath(szValue, szInstallName);
+    } else if (!InstallerPath(szValue, szInstallName)) {
+        return 0;
     }
-
-    if (!InvokeExecutable(szValue, szPath))
-        return ReportError(IDS_CANNOT_INVOKE);
-    return 1;
+    return Launch(szValue, szPath);
 }
 
 int RunUninstall(const char* szAppKey)
