@@ -46,4 +46,20 @@ int ReportError(UINT uMessageId);
 // its "%i", formatted into szText (at least 1024 characters). Returns 0.
 int ReportWinExecError(UINT wExeCode, char* szText);
 
+// A bitmap resource of module hInstance as a device bitmap, with a palette
+// from its colour table through *lphPalette (null without a table); null
+// when there is no such resource (*lphPalette then untouched) or it cannot
+// be made. The caller deletes both handles.
+HBITMAP LoadResourceBitmap(HINSTANCE hInstance, const char* lpString, HPALETTE* lphPalette);
+// A palette from the colour table after a DIB's 40-byte header, 1 << bits
+// entries for up to 8 bits per pixel; *lpiNumColors always receives that
+// count (0 above 8 bits, when no palette is made).
+HPALETTE CreateDIBPalette(const BITMAPINFO* lpbmi, int* lpiNumColors);
+
+// Puts pString on the clipboard as text, for window hwnd: 1, or 0 when the
+// clipboard cannot be opened or take it.
+int CopyStringToClipboard(const char* pString, HWND hwnd);
+// 1 on the Windows 95 family of the platform, 0 on the NT family.
+int IsPlatformWindows95();
+
 #endif
