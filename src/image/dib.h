@@ -57,8 +57,8 @@ public:
     bool IsOK() const { return Info != 0; }
     BITMAPINFO* GetInfo() { return Info; }
     const BITMAPINFO* GetInfo() const { return Info; }
-    BITMAPINFOHEADER* GetInfoHeader() { return &Info->bmiHeader; }
-    const BITMAPINFOHEADER* GetInfoHeader() const { return &Info->bmiHeader; }
+    BITMAPINFOHEADER* GetInfoHeader() { return (BITMAPINFOHEADER*)Info; }
+    const BITMAPINFOHEADER* GetInfoHeader() const { return (const BITMAPINFOHEADER*)Info; }
     void* GetBits() { return Bits; }
     const void* GetBits() const { return Bits; }
     uint16 Usage() const { return Mode; }
