@@ -1,14 +1,63 @@
-// Loading and releasing the splash picture. No picture is read yet: the
-// dialog comes up with an empty frame.
+// The splash picture: the picture file read into a device bitmap and a
+// palette, which stay here until the splash window releases them.
 #include "filebmp.h"
 
-HBITMAP LoadFileBitmap(char* /*lpFileName*/, HPALETTE* /*lphPalette*/)
+#include "image/dib.h"
+#include "image/gdiobj.h"
+#include "resources/resource.h"
+#include "runtime/runtime.h"
+
+static TBitmap* pBitmap;
+static TPalette* pBitmapPalette;
+static char messageBuffer[129];
+static char titleBuffer[129];
+
+static void ReportError(UINT uMessageId)
 {
+    LoadStringA(GetModuleHandleA(NULL), IDS_ERROR, titleBuffer, 128);
+    LoadStringA(GetModuleHandleA(NULL), uMessageId, messageBuffer, 128);
+    MessageBoxExA(NULL, messageBuffer, titleBuffer, MB_OK, 0);
+}
+
+HBITMAP LoadFileBitmap(char* lpFileName, HPALETTE* lphPalette)
+{
+    struct ffblk ffblk;
+
+    if (findfirst(lpFileName, &ffblk, 0)) {
+        ReportError(IDS_INVALID_FILE_NAME);
+        return NULL;
+    }
+
+    // Any failure, the reader's, the display's or the heap's, leaves nothing
+    // made and is reported alike: the caller gets a complete pair or null.
+    try {
+        TDib DIB(lpFileName);
+        if (DIB.IsOK()) {
+            pBitmap = new TBitmap(DIB, 0);
+            try {
+                pBitmapPalette = new TPalette(DIB, 0);
+            } catch (...) {
+                delete pBitmap;
+                pBitmap = 0;
+                throw;
+            }
+            *lphPalette = pBitmapPalette->GetHandle();
+            return pBitmap->GetHandle();
+        }
+    } catch (...) {
+    }
+    ReportError(IDS_INVALID_BITMAP);
     return NULL;
 }
 
 void DeleteBitmap(HBITMAP hBitmap, HPALETTE hPalette)
 {
-    DeleteObject(hBitmap);
-    DeleteObject(hPalette);
+    if (pBitmap)
+        delete pBitmap;
+    else
+        DeleteObject(hBitmap);
+    if (pBitmapPalette)
+        delete pBitmapPalette;
+    else
+        DeleteObject(hPalette);
 }

@@ -23,7 +23,9 @@ export WINEARCH=win64
 export AUTORUN_HARNESS=1
 
 xvfb_pid=""
+screen_pid=""
 stop() {
+  [ -z "$screen_pid" ] || kill "$screen_pid" 2>/dev/null || true
   wineserver -k >/dev/null 2>&1 || true
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
@@ -69,6 +71,24 @@ if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
   [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] || { echo "harness: prefix cannot run 32-bit programs" >&2; exit 1; }
   echo "$stamp" >"$WINEPREFIX/.autorun-stamp"
 fi
+
+# Screenshots for the tests: a program under Wine cannot see other programs'
+# pixels, so it asks here. For each NAME.request in the folder, the screen
+# goes to NAME.rgb (3 bytes a pixel, rows from the top), written aside and
+# renamed when complete.
+export AUTORUN_SCREEN_DIR="$WINEPREFIX/screen"
+mkdir -p "$AUTORUN_SCREEN_DIR"
+(
+  while sleep 0.05; do
+    for request in "$AUTORUN_SCREEN_DIR"/*.request; do
+      [ -e "$request" ] || continue
+      shot="${request%.request}.rgb"
+      xwd -root -silent | convert xwd:- -depth 8 "rgb:$shot.part" && mv "$shot.part" "$shot"
+      rm -f "$request"
+    done
+  done
+) &
+screen_pid=$!
 
 wineserver -p
 # Start the session's services and desktop now: started by the first test,

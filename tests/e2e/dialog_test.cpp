@@ -1,6 +1,7 @@
 // The splash dialog as a user meets it: placed, labelled, clicked, closed.
 #include "e2e/driver.h"
 #include "e2e/layout.h"
+#include "image/bmp_builder.h"
 #include "support/cases.h"
 #include "support/paths.h"
 #include "support/regkey.h"
@@ -231,6 +232,8 @@ TEST_P(SmallScreen, PutsALargerWindowAtTheEdge)
     const SIZE& window = Reference().window;
 
     TempDir dir;
+    // A picture there is, so that no box comes up on the other desktop.
+    dir.WriteFile("splash.bmp", ValidBmp(8, 16, 16).Build());
     Launcher launcher;
     launcher.UseDesktop(desktop);
     ASSERT_TRUE(launcher.Start("", dir.Path()));

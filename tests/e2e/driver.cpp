@@ -105,11 +105,16 @@ static BOOL CALLBACK FindSplash(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
-HWND Launcher::WaitForWindow(DWORD ms) const
+HWND Launcher::WaitForWindow(DWORD ms)
 {
     FindData data = {m_pi.dwProcessId, NULL};
     auto find = [&] { EnumWindows(FindSplash, (LPARAM)&data); };
     WaitUntil([&] {
+        // A picture that cannot be loaded is reported before the dialog.
+        for (const Box& box : FindBoxes(m_pi.dwProcessId)) {
+            m_startBoxes.push_back(box);
+            EXPECT_TRUE(ClickOk(box)) << "the box did not go";
+        }
         if (m_desktop.empty())
             find();
         else

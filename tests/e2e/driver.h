@@ -38,8 +38,10 @@ public:
     // Starts the launcher with exactly `commandLine`, its own name included.
     bool StartRaw(const std::string& commandLine, const std::string& dir);
 
-    // The visible splash window of this process, or null after `ms`.
-    HWND WaitForWindow(DWORD ms = 10000) const;
+    // The visible splash window of this process, or null after `ms`. The
+    // boxes shown before it are answered with OK and kept in StartBoxes().
+    HWND WaitForWindow(DWORD ms = 10000);
+    const std::vector<Box>& StartBoxes() const { return m_startBoxes; }
     // Waits until the window's caption reads `caption`.
     bool WaitForCaption(HWND hwnd, const std::string& caption, DWORD ms = 5000) const;
     // The exit code, or STILL_ACTIVE if the process is still running after `ms`.
@@ -61,6 +63,7 @@ private:
     std::string m_desktop;
     HWINEVENTHOOK m_hook = NULL;
     std::vector<CreatedWindow> m_created;
+    std::vector<Box> m_startBoxes;
 };
 
 // Runs `fn` on a thread of its own attached to the named desktop, where
