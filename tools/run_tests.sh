@@ -27,6 +27,32 @@ set_drive_type() {
   done
 }
 
+# Runs a command in a session on an Xvfb screen of the given geometry, then
+# returns to the session on the harness's screen.
+with_screen() {
+  local geometry=$1 fifo xvfb display saved=$DISPLAY
+  shift
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 5 -screen 0 "$geometry" -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
+  xvfb=$!
+  if read -r -t 20 display <"$fifo"; then
+    wineserver -k
+    export DISPLAY=":$display"
+    restart_session
+    "$@"
+  else
+    echo "run_tests: no Xvfb of $geometry" >&2
+    rc=1
+  fi
+  rm -f "$fifo"
+  wineserver -k
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
+  export DISPLAY=$saved
+  restart_session
+}
+
 rc=0
 passed=0
 failed=0
@@ -50,7 +76,7 @@ run_ctest() {
 start=$(date +%s)
 for dir in "$@"; do
   echo "== $(basename "$dir")"
-  run_ctest --test-dir "$dir" -j2 -E 'SmallScreen|WithoutCdrom'
+  run_ctest --test-dir "$dir" -j2 -E 'SmallScreen|WithoutCdrom|PaletteDevice'
 done
 for dir in "$@"; do
   echo "== $(basename "$dir"): screens of other sizes"
@@ -68,6 +94,12 @@ done
 set_drive_type cdrom
 restart_session
 trap - EXIT
+
+# A palette device: an 8-bit screen of its own for one more session.
+for dir in "$@"; do
+  echo "== $(basename "$dir"): 8-bit screen"
+  AUTORUN_PALETTE_DEVICE=1 with_screen 1024x768x8 run_ctest --test-dir "$dir" -R PaletteDevice
+done
 echo "== suite wall time: $(( $(date +%s) - start )) s"
 echo "tests: $passed passed, $failed failed"
 exit $rc

@@ -257,3 +257,32 @@ TEST(GdiRegistry, GrowsAndDeletesOnlyWhatItHolds)
     EXPECT_EQ(-1, TGdiObject::RefCount(stranger));
     DeleteObject(stranger);
 }
+
+// On a palette device (an 8-bit screen, in a pass of its own), the
+// picture's palette is selected and realized when its bitmap is made. The
+// colours such a screen gives back are not compared: they are not faithful.
+TEST(PaletteDevice, SelectsAndRealizesThePicturesPalette)
+{
+    if (!getenv("AUTORUN_PALETTE_DEVICE"))
+        GTEST_SKIP() << "runs only on the 8-bit screen pass";
+    HDC screen = GetDC(NULL);
+    bool paletted = GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE;
+    ReleaseDC(NULL, screen);
+    ASSERT_TRUE(paletted) << "precondition: the screen is not a palette device";
+
+    Bmp bmp = ValidBmp(8, 16, 16);
+    auto dib = DibOf(bmp.Build());
+    TPalette palette(*dib, 0);
+    {
+        TScreenDC dc;
+        dc.SelectObject(palette, false);
+        EXPECT_EQ(palette.GetHandle(), GetCurrentObject(dc, OBJ_PAL));
+        EXPECT_GT(RealizePalette(dc), 0u) << "nothing of the palette was realized";
+    }
+    TBitmap bitmap(*dib, &palette);
+    EXPECT_EQ(OBJ_BITMAP, (int)GetObjectType(bitmap.GetHandle()));
+    EXPECT_EQ(1, TGdiObject::RefCount(palette.GetHandle()));
+    // The palette, the bitmap and this one: its temporary palette is gone.
+    TBitmap own(*dib, nullptr);
+    EXPECT_EQ(3, TGdiObject::RefRecords());
+}
