@@ -315,32 +315,31 @@ long long MappedOnce(TCase& c)
     return t1 - t0;
 }
 
-long long TBitmapOnce(TCase& c)
+// Constructing one image object from the DIB already read; deleting it is
+// not timed.
+template <class T>
+long long ObjectOnce(TCase& c, const char* what)
 {
     long long t0 = Now();
-    TBitmap* bitmap = 0;
+    T* object = 0;
     try {
-        bitmap = new TBitmap(*c.Dib, 0);
+        object = new T(*c.Dib, 0);
     } catch (...) {
-        Fail("TBitmap failed on %s", c.Path);
+        Fail("%s failed on %s", what, c.Path);
     }
     long long t1 = Now();
-    delete bitmap;
+    delete object;
     return t1 - t0;
+}
+
+long long TBitmapOnce(TCase& c)
+{
+    return ObjectOnce<TBitmap>(c, "TBitmap");
 }
 
 long long TPaletteOnce(TCase& c)
 {
-    long long t0 = Now();
-    TPalette* palette = 0;
-    try {
-        palette = new TPalette(*c.Dib, 0);
-    } catch (...) {
-        Fail("TPalette failed on %s", c.Path);
-    }
-    long long t1 = Now();
-    delete palette;
-    return t1 - t0;
+    return ObjectOnce<TPalette>(c, "TPalette");
 }
 
 // CreateDIBitmap alone, from the DIB already read.
