@@ -52,6 +52,7 @@ public:
     DWORD AnswerBoxesUntilExit(std::vector<Box>* boxes, DWORD ms = 10000) const;
     // The process id, for matching windows and events to this launcher.
     DWORD Pid() const { return m_pi.dwProcessId; }
+    HANDLE Process() const { return m_pi.hProcess; }
     // The windows the launcher created so far, in order.
     const std::vector<CreatedWindow>& Created() const { return m_created; }
     bool Created(const char* cls) const;

@@ -7,6 +7,8 @@
 #include "support/paths.h"
 #include "support/screen.h"
 
+#include <psapi.h>
+
 static const char kNoFile[] = "Invalid File Name. Make sure file exists.";
 static const char kNoBitmap[] =
     "Invalid Bitmap File. Make sure that file is a 256 colour BMP file.";
@@ -138,3 +140,51 @@ TEST_P(Picture, IsShownInItsFrameOrReported)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Picture, ::testing::ValuesIn(kPictureCases), CaseName());
+
+// The most memory the launcher has held so far, in bytes: its peak working
+// set (Wine keeps no peak of the committed memory, and its allocator touches
+// a large block's pages).
+static SIZE_T PeakMemory(const Launcher& launcher)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    EXPECT_TRUE(GetProcessMemoryInfo(launcher.Process(), &counters, sizeof counters));
+    return counters.PeakWorkingSetSize;
+}
+
+// The launcher's peak memory with the picture `bytes` (none when empty),
+// once it shows its dialog.
+static SIZE_T PeakWith(const std::string& bytes, size_t* boxes)
+{
+    TempDir dir;
+    if (!bytes.empty())
+        dir.WriteFile("splash.bmp", bytes);
+    Launcher launcher;
+    EXPECT_TRUE(launcher.Start("", dir.Path()));
+    HWND hwnd = launcher.WaitForWindow();
+    EXPECT_TRUE(hwnd);
+    SIZE_T peak = PeakMemory(launcher);
+    *boxes = launcher.StartBoxes().size();
+    ClickWindow(GetDlgItem(hwnd, 43));
+    EXPECT_EQ(0u, launcher.WaitForExit());
+    return peak;
+}
+
+// A file that claims far more than it holds is refused before anything is
+// allocated for the claim: the launcher's peak memory is that of a run with
+// no picture at all. (Wine's own libraries make up most of either figure.)
+TEST(HostilePicture, CostsNoMoreMemoryThanItsSize)
+{
+    size_t boxes;
+    SIZE_T none = PeakWith("", &boxes);
+    ASSERT_EQ(1u, boxes);
+    // The last claim is one the platform could grant: 100 MB of pixels.
+    const std::string files[] = {Colors300M().Build(), Huge(3000000, 2000000, 24).Build(),
+                                 Huge(10000, 10000, 8).Build()};
+    for (const std::string& file : files) {
+        SIZE_T peak = PeakWith(file, &boxes);
+        EXPECT_EQ(1u, boxes) << "box 208";
+        EXPECT_LT((long long)peak - (long long)none, 1 << 20)
+            << "a " << file.size() << "-byte file cost " << (peak - none) << " bytes more than none";
+    }
+}

@@ -170,3 +170,21 @@ bool MemoryIn::Skip(long size)
     p += (size_t)(end - p) < (size_t)size ? (size_t)(end - p) : (size_t)size;
     return true;
 }
+
+Bmp Colors300M()
+{
+    Bmp b = ValidBmp(8, 3, 2).Colors(2250);
+    b.clrUsed = 300000000;
+    return b;
+}
+
+Bmp Huge(int32_t width, int32_t height, uint16_t bitCount)
+{
+    Bmp b = ValidBmp(8, 1, 1);
+    b.width = width;
+    b.height = height;
+    b.bitCount = bitCount;
+    b.table.clear();
+    b.bits = Pattern(24000, 3);
+    return b;
+}

@@ -59,6 +59,11 @@ std::string Pattern(size_t n, unsigned seed);
 Bmp ValidBmp(uint16_t bitCount, int32_t width, int32_t height, bool core = false,
              uint32_t compression = 0);
 
+// Hostile files: 9 KB that state 300 million colours, and about 24 KB that
+// state width x height pixels of bitCount bits.
+Bmp Colors300M();
+Bmp Huge(int32_t width, int32_t height, uint16_t bitCount);
+
 // Bytes from memory. Records where each read went, its size, and the
 // largest read that came up short.
 class MemoryIn : public TDib::IFileIn {

@@ -227,25 +227,6 @@ Bmp HeaderSize(Bmp b, uint32_t size)
     return b;
 }
 
-// 9 KB that state 300 million colours.
-Bmp Colors300M()
-{
-    Bmp b = ValidBmp(8, 3, 2).Colors(2250);
-    b.clrUsed = 300000000;
-    return b;
-}
-
-Bmp Huge(int32_t width, int32_t height, uint16_t bitCount)
-{
-    Bmp b = ValidBmp(8, 1, 1);
-    b.width = width;
-    b.height = height;
-    b.bitCount = bitCount;
-    b.table.clear();
-    b.bits = Pattern(24000, 3);
-    return b;
-}
-
 struct RefuseCase {
     const char* name;
     std::string (*bytes)();
