@@ -49,10 +49,12 @@ const uint64 kMaxSize = 0x7fffffff;
 // *pResult = a * b + c; false when that would exceed kMaxSize.
 bool MulAdd(uint64 a, uint64 b, uint64 c, uint64* pResult)
 {
-    if (c > kMaxSize || (b != 0 && a > (kMaxSize - c) / b))
+    // Both factors within the limit keep the product below 2^62: no overflow
+    // before the comparison.
+    if ((a > kMaxSize && b != 0) || (b > kMaxSize && a != 0) || c > kMaxSize)
         return false;
     *pResult = a * b + c;
-    return true;
+    return *pResult <= kMaxSize;
 }
 
 // Entries of the block's colour table: the stated count, or the bit count's
