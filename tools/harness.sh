@@ -13,7 +13,24 @@ set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${AUTORUN_HARNESS:-}" = 1 ]; then
-  exec "$@"
+  [ "${1:-}" = wine ] || exec "$@"
+  # Now and then, under load, Wine fails to start a program at all ("could
+  # not be started ... ShellExecuteEx failed"). Nothing of the program ran,
+  # so it is started once more, and the log says so.
+  err=$(mktemp)
+  for attempt in 1 2; do
+    rc=0
+    "$@" 2> >(tee "$err" >&2) || rc=$?
+    wait
+    if [ "$rc" -ne 0 ] && [ "$attempt" = 1 ] && grep -q "Application could not be started" "$err"; then
+      echo "harness: Wine could not start $2; starting it again" >&2
+      sleep 1
+      continue
+    fi
+    break
+  done
+  rm -f "$err"
+  exit "$rc"
 fi
 
 export WINEPREFIX="${AUTORUN_WINEPREFIX:-$top/build/wineprefix}"
