@@ -6,7 +6,7 @@
 #
 # The SmallScreen tests make desktops of other sizes, and Wine then reports
 # the last such size as the screen's to every later program of the session.
-# They run last, each target's in a fresh session.
+# They run last, each in a fresh session.
 #
 # The WithoutCdrom tests need a machine without CD-ROM drives: after those,
 # D: and E: become hard disks for a session of their own, and the tests see
@@ -82,7 +82,12 @@ for dir in "$@"; do
 done
 for dir in "$@"; do
   echo "== $(basename "$dir"): screens of other sizes"
-  run_ctest --test-dir "$dir" -R SmallScreen
+  # Each in a session of its own: a desktop made after another may still get
+  # the other's size.
+  for number in $(ctest --test-dir "$dir" -N -R SmallScreen | sed -n 's/^ *Test *#\([0-9]*\):.*/\1/p'); do
+    restart_session
+    run_ctest --test-dir "$dir" -I "$number,$number"
+  done
   restart_session
 done
 # Leave the prefix with its CD-ROM drives whatever happens.
