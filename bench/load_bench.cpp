@@ -229,36 +229,16 @@ long long FindFirstOnce(TCase& c)
     return t1 - t0;
 }
 
-// The bare read into a block of the loader's kind, made for it.
-long long FreshBlockReadOnce(TCase& c)
-{
-    long long t0 = Now();
-    HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    HGLOBAL hBlock = GlobalAlloc(GMEM_MOVEABLE, c.FileSize);
-    void* p = hBlock ? GlobalLock(hBlock) : 0;
-    DWORD dwRead = 0;
-    BOOL bOk = hFile != INVALID_HANDLE_VALUE && p &&
-               ReadFile(hFile, p, c.FileSize, &dwRead, NULL) && dwRead == c.FileSize;
-    if (hFile != INVALID_HANDLE_VALUE)
-        CloseHandle(hFile);
-    long long t1 = Now();
-    if (!bOk)
-        Fail("cannot read %s into a block", c.Path);
-    GlobalUnlock(hBlock);
-    GlobalFree(hBlock);
-    return t1 - t0;
-}
-
-// The same, with every page of the block written once before the read.
-long long TouchedBlockReadOnce(TCase& c)
+// The bare read into a block of the loader's kind, made for it; with
+// `touch`, every page of the block is written once before the read.
+long long BlockReadOnce(TCase& c, bool touch)
 {
     long long t0 = Now();
     HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, NULL);
     HGLOBAL hBlock = GlobalAlloc(GMEM_MOVEABLE, c.FileSize);
     BYTE* p = hBlock ? (BYTE*)GlobalLock(hBlock) : 0;
-    if (p)
+    if (p && touch)
         for (DWORD dw = 0; dw < c.FileSize; dw += 4096)
             p[dw] = 0;
     DWORD dwRead = 0;
@@ -272,6 +252,16 @@ long long TouchedBlockReadOnce(TCase& c)
     GlobalUnlock(hBlock);
     GlobalFree(hBlock);
     return t1 - t0;
+}
+
+long long FreshBlockReadOnce(TCase& c)
+{
+    return BlockReadOnce(c, false);
+}
+
+long long TouchedBlockReadOnce(TCase& c)
+{
+    return BlockReadOnce(c, true);
 }
 
 // What findfirst is asked for a plain name, in one call.

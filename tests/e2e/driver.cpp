@@ -111,10 +111,7 @@ HWND Launcher::WaitForWindow(DWORD ms)
     auto find = [&] { EnumWindows(FindSplash, (LPARAM)&data); };
     WaitUntil([&] {
         // A picture that cannot be loaded is reported before the dialog.
-        for (const Box& box : FindBoxes(m_pi.dwProcessId)) {
-            m_startBoxes.push_back(box);
-            EXPECT_TRUE(ClickOk(box)) << "the box did not go";
-        }
+        EXPECT_TRUE(AnswerBoxes(m_pi.dwProcessId, &m_startBoxes)) << "a box did not go";
         if (m_desktop.empty())
             find();
         else
@@ -141,10 +138,7 @@ DWORD Launcher::AnswerBoxesUntilExit(std::vector<Box>* boxes, DWORD ms) const
 {
     DWORD code = STILL_ACTIVE;
     WaitUntil([&] {
-        for (const Box& box : FindBoxes(m_pi.dwProcessId)) {
-            boxes->push_back(box);
-            EXPECT_TRUE(ClickOk(box)) << "the box did not go";
-        }
+        EXPECT_TRUE(AnswerBoxes(m_pi.dwProcessId, boxes)) << "a box did not go";
         code = WaitForExit(0);
         return code != STILL_ACTIVE;
     }, ms);

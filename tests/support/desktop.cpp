@@ -115,6 +115,19 @@ bool ClickOk(const Box& box)
     return WaitUntil([&] { return !IsWindow(box.hwnd); }, 5000);
 }
 
+bool AnswerBoxes(DWORD pid, std::vector<Box>* boxes)
+{
+    bool answered = true;
+    for (const Box& box : FindBoxes(pid)) {
+        boxes->push_back(box);
+        if (!ClickOk(box)) {
+            PostMessageA(box.hwnd, WM_CLOSE, 0, 0);
+            answered = false;
+        }
+    }
+    return answered;
+}
+
 ActionRun RunAnsweringBoxes(const std::function<int()>& action, DWORD ms)
 {
     struct Job {
@@ -129,11 +142,7 @@ ActionRun RunAnsweringBoxes(const std::function<int()>& action, DWORD ms)
     ActionRun outcome = {-1, false, {}};
     HANDLE thread = CreateThread(NULL, 0, run, &job, 0, NULL);
     WaitUntil([&] {
-        for (const Box& box : FindBoxes(GetCurrentProcessId())) {
-            outcome.boxes.push_back(box);
-            if (!ClickOk(box))
-                PostMessageA(box.hwnd, WM_CLOSE, 0, 0);
-        }
+        AnswerBoxes(GetCurrentProcessId(), &outcome.boxes);
         return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
     }, ms);
     outcome.finished = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;

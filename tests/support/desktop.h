@@ -71,6 +71,11 @@ std::vector<Box> FindBoxes(DWORD pid);
 // gone afterwards. Fails the test if another window covers the button.
 bool ClickOk(const Box& box);
 
+// Answers every box process `pid` shows now with a real click on OK, adding
+// each to `boxes`; a box that does not go is closed instead. False if any
+// box had to be closed.
+bool AnswerBoxes(DWORD pid, std::vector<Box>* boxes);
+
 // Runs `action` on a thread of its own, answers every box it shows with OK
 // as a user does, and records them. `result` is the action's; `finished` is
 // false if it did not return within `ms`.
