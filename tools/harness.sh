@@ -20,8 +20,9 @@ if [ "${AUTORUN_HARNESS:-}" = 1 ]; then
   err=$(mktemp)
   for attempt in 1 2; do
     rc=0
-    "$@" 2>"$err" || rc=$?
-    cat "$err" >&2
+    # Wine writes that message to either stream: keep both, in order.
+    "$@" >"$err" 2>&1 || rc=$?
+    cat "$err"
     if [ "$rc" -ne 0 ] && [ "$attempt" = 1 ] && grep -q "Application could not be started" "$err"; then
       echo "harness: Wine could not start $2; starting it again" >&2
       sleep 1
