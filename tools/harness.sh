@@ -90,6 +90,10 @@ if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
   echo "$stamp" >"$WINEPREFIX/.autorun-stamp"
 fi
 
+# Every run starts with empty discs: a program that an earlier run left
+# hanging could keep its folder there, which a later test may want to make.
+rm -rf "$WINEPREFIX"/drives/d/* "$WINEPREFIX"/drives/e/*
+
 # Screenshots for the tests: a program under Wine cannot see other programs'
 # pixels, so it asks here. For each NAME.request in the folder, the screen
 # goes to NAME.rgb (3 bytes a pixel, rows from the top), written aside and

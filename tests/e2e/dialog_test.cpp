@@ -26,6 +26,8 @@ protected:
             EXPECT_TRUE(WaitUntil([&] { return ChildRect(Item(hwnd, 45)) != Reference().frame; },
                                   5000))
                 << "the frame was not laid out";
+            // The first paint moves the frame and then sets the caption.
+            WaitUntil([&] { return WindowText(hwnd) == caption; }, 5000);
             EXPECT_EQ(caption, WindowText(hwnd));
         }
         return hwnd;
