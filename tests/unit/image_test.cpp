@@ -158,6 +158,16 @@ TEST_F(ExecutableImage, ExportsOnlyWndProcFromItsCode)
         << Hex(s->Characteristics);
 }
 
+// Exceptions included: at most 64 KiB for the 32-bit launcher, under 40 KiB
+// for the 64-bit one.
+TEST_F(ExecutableImage, FitsItsSize)
+{
+    if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+        EXPECT_LE(bytes.size(), 65536u);
+    else
+        EXPECT_LT(bytes.size(), 40960u);
+}
+
 TEST_F(ExecutableImage, IsStripped)
 {
     EXPECT_EQ(0u, file.PointerToSymbolTable);
