@@ -17,7 +17,8 @@ const char* SkipProgramName(const char* szCommandLine);
 #define FA_SYSTEM 0x04
 #define FA_DIREC  0x10
 
-// The entry that findfirst found.
+// The entry that findfirst found. Its name is as the directory holds it
+// after a wildcard search, and as the path gave it otherwise.
 struct ffblk {
     DWORD ff_attrib;
     DWORD ff_fsize;

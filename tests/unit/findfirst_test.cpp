@@ -83,6 +83,8 @@ static const FindCase kFindCases[] = {
     {"wildcard passes skipped entries", "mix_*.log", 0, "mix_c.log"},
     {"wildcard with only skipped entries", "only_*.dat", 0, nullptr},
     {"missing name", "absent.txt", 0, nullptr},
+    {"name in other case, kept as given", "PLAIN.TXT", 0, "PLAIN.TXT"},
+    {"wildcard name as stored", "PLAIN.TX?", 0, "plain.txt"},
     {"question mark", "plai?.txt", 0, "plain.txt"},
     {"hidden asked for", "hidden.txt", FA_HIDDEN, "hidden.txt"},
     {"hidden mask skips system", "system.txt", FA_HIDDEN, nullptr},
