@@ -175,7 +175,7 @@ void ReadWhole(TCase& c, BYTE* buffer)
     HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, NULL);
     DWORD dwRead = 0;
-    BOOL bOk = hFile != INVALID_HANDLE_VALUE && buffer &&
+    BOOL bOk = hFile != INVALID_HANDLE_VALUE &&
                ReadFile(hFile, buffer, c.FileSize, &dwRead, NULL) && dwRead == c.FileSize;
     if (hFile != INVALID_HANDLE_VALUE)
         CloseHandle(hFile);
