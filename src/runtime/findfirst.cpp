@@ -19,6 +19,13 @@ static bool NamesOneEntry(const char* path, const char** pszName)
     return *szName != 0;
 }
 
+static void Take(struct ffblk* ffblk, DWORD dwAttrib, DWORD dwSize, const char* szName)
+{
+    ffblk->ff_attrib = dwAttrib;
+    ffblk->ff_fsize = dwSize;
+    strcpy(ffblk->ff_name, szName);
+}
+
 int findfirst(const char* path, struct ffblk* ffblk, int attrib)
 {
     const DWORD dwSkipped = (FA_HIDDEN | FA_SYSTEM | FA_DIREC) & ~(DWORD)attrib;
@@ -30,9 +37,7 @@ int findfirst(const char* path, struct ffblk* ffblk, int attrib)
             !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
             (data.dwFileAttributes & dwSkipped))
             return -1;
-        ffblk->ff_attrib = data.dwFileAttributes;
-        ffblk->ff_fsize = data.nFileSizeLow;
-        strcpy(ffblk->ff_name, szName);
+        Take(ffblk, data.dwFileAttributes, data.nFileSizeLow, szName);
         return 0;
     }
 
@@ -44,9 +49,7 @@ int findfirst(const char* path, struct ffblk* ffblk, int attrib)
     int iResult = -1;
     do {
         if (!(fd.dwFileAttributes & dwSkipped)) {
-            ffblk->ff_attrib = fd.dwFileAttributes;
-            ffblk->ff_fsize = fd.nFileSizeLow;
-            strcpy(ffblk->ff_name, fd.cFileName);
+            Take(ffblk, fd.dwFileAttributes, fd.nFileSizeLow, fd.cFileName);
             iResult = 0;
             break;
         }
