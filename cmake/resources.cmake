@@ -15,9 +15,12 @@ function(add_launcher_resources target)
     add_custom_target(launcher_icon DEPENDS ${icon})
   endif()
   set(rc ${PROJECT_SOURCE_DIR}/src/resources/autorun.rc)
-  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${icon})
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS
+    "${icon};${PROJECT_SOURCE_DIR}/src/resources/autorun.manifest")
   target_sources(${target} PRIVATE ${rc})
   add_dependencies(${target} launcher_icon)
-  # windres finds the generated icon in its folder of the build tree.
-  target_include_directories(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:${icon_dir}>)
+  # windres finds the generated icon in its folder of the build tree, the
+  # manifest beside the script.
+  target_include_directories(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:RC>:${icon_dir};${PROJECT_SOURCE_DIR}/src/resources>)
 endfunction()

@@ -31,12 +31,15 @@ static int InstallerPath(char* szValue, const char* szInstallName)
     return 1;
 }
 
-// Starts the command szValue in szPath, reporting a failure.
+// Starts the command szValue in szPath, reporting a failure. A user who
+// declined the elevation prompt has chosen: no box for that.
 static int Launch(const char* szValue, const char* szPath)
 {
-    if (!InvokeExecutable(szValue, szPath))
-        return ReportError(IDS_CANNOT_INVOKE);
-    return 1;
+    if (InvokeExecutable(szValue, szPath))
+        return 1;
+    if (GetLastError() == ERROR_CANCELLED)
+        return 0;
+    return ReportError(IDS_CANNOT_INVOKE);
 }
 
 int CheckAndLaunch(const char* szAppKey, const char* szInstallName)

@@ -1,8 +1,112 @@
 // Starting a program as a new process, without waiting for it.
 #include "util.h"
 
+#include <objbase.h>
 #include <stdlib.h>
 #include <string.h>
+
+// Not in every SDK's headers.
+#ifndef ERROR_ELEVATION_REQUIRED
+#define ERROR_ELEVATION_REQUIRED 740L
+#endif
+
+decltype(&CreateProcessA) pCreateProcessA = CreateProcessA;
+decltype(&ShellExecuteExA) pShellExecuteExA = ShellExecuteExA;
+
+static bool IsFile(const char* szName)
+{
+    DWORD dwAttributes = GetFileAttributesA(szName);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Whether the first iLength characters of szLine name a file, as they stand
+// or, when their last part has no extension, with ".exe"; szFile receives
+// the name tried last.
+static bool NamesFile(const char* szLine, size_t iLength, char* szFile)
+{
+    memcpy(szFile, szLine, iLength);
+    szFile[iLength] = '\0';
+    if (IsFile(szFile))
+        return true;
+    const char* szPart = szFile;
+    for (const char* p = szFile; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            szPart = p + 1;
+    if (strchr(szPart, '.'))
+        return false;
+    memcpy(szFile + iLength, ".exe", 5);
+    return IsFile(szFile);
+}
+
+// Takes the program off a command line as CreateProcessA does: a quoted name
+// runs to its closing quote; an unquoted one is the shortest part before a
+// blank that names a file (the first word when none does). The program goes
+// to szFile, at least 5 characters longer than the line; the parameters
+// that follow are returned.
+static const char* SplitCommandLine(const char* szLine, char* szFile)
+{
+    size_t iLength;
+    const char* szRest;
+    if (*szLine == '"') {
+        const char* szEnd = strchr(++szLine, '"');
+        iLength = szEnd ? (size_t)(szEnd - szLine) : strlen(szLine);
+        memcpy(szFile, szLine, iLength);
+        szFile[iLength] = '\0';
+        szRest = szEnd ? szEnd + 1 : szLine + iLength;
+    } else {
+        iLength = 0;
+        for (;;) {
+            iLength += strcspn(szLine + iLength, " \t");
+            if (NamesFile(szLine, iLength, szFile))
+                break;
+            if (!szLine[iLength++]) {
+                iLength = strcspn(szLine, " \t");
+                memcpy(szFile, szLine, iLength);
+                szFile[iLength] = '\0';
+                break;
+            }
+        }
+        szRest = szLine + iLength;
+    }
+    return szRest + strspn(szRest, " \t");
+}
+
+// Starts szLine through the shell, with verb szVerb (null for the file's
+// default), in currentDir or the launcher's own directory.
+static int ShellStart(const char* szLine, const char* currentDir, const char* szVerb)
+{
+    SHELLEXECUTEINFOA sei;
+    char szDir[1024];
+
+    char* szFile = (char*)malloc(strlen(szLine) + 6);
+    if (!szFile)
+        return 0;
+    memset(&sei, 0, sizeof(sei));
+    sei.cbSize = sizeof(sei);
+    // The launcher exits right after the call: the shell must have started
+    // the program by then, and any failure is reported by our own box.
+    sei.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    sei.lpVerb = szVerb;
+    sei.lpParameters = SplitCommandLine(szLine, szFile);
+    sei.lpFile = szFile;
+    sei.lpDirectory = currentDir;
+    if (!*currentDir) {
+        // An elevated program does not inherit our directory: name it.
+        DWORD iDirLength = GetCurrentDirectoryA(sizeof(szDir), szDir);
+        sei.lpDirectory = iDirLength && iDirLength < sizeof(szDir) ? szDir : NULL;
+    }
+    sei.nShow = SW_SHOWNORMAL;
+
+    // The shell may hand the start to COM objects, which need the thread's apartment.
+    HRESULT hr = CoInitialize(NULL);
+    int retCode = pShellExecuteExA(&sei);
+    DWORD dwError = GetLastError();
+    if (SUCCEEDED(hr))
+        CoUninitialize();
+    free(szFile);
+    SetLastError(dwError);
+    return retCode;
+}
 
 int InvokeExecutable(const char* exe, const char* currentDir)
 {
@@ -20,12 +124,19 @@ int InvokeExecutable(const char* exe, const char* currentDir)
     memcpy(exeName, exe, iSize);
 
     const char* dirName = *currentDir ? currentDir : NULL;
-    int retCode = CreateProcessA(NULL, exeName, NULL, NULL, FALSE, 0, NULL, dirName, &si, &pi);
+    int retCode = pCreateProcessA(NULL, exeName, NULL, NULL, FALSE, 0, NULL, dirName, &si, &pi);
+    DWORD dwError = GetLastError();
+    free(exeName);
     if (retCode) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
+    } else if (dwError == ERROR_ELEVATION_REQUIRED) {
+        // A program that asks for administrator rights: the shell asks the user.
+        return ShellStart(exe, currentDir, "runas");
+    } else if (dwError == ERROR_BAD_EXE_FORMAT) {
+        // Not a program (an installer package, say): the shell opens it.
+        return ShellStart(exe, currentDir, NULL);
     }
-
-    free(exeName);
+    SetLastError(dwError);
     return retCode;
 }

@@ -4,6 +4,7 @@
 #define AUTORUN_UTIL_H
 
 #include <windows.h>
+#include <shellapi.h>
 
 // Size in bytes of a value's data; exactly 1 when the key or the value does
 // not exist (an empty string value gives 1 as well).
@@ -26,10 +27,19 @@ int GetCurrentDrive(char* szCurrentDrive, int iLength);
 int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType);
 
 // Starts the command line exe in currentDir ("" for the launcher's own);
-// non-zero when the process was created. Nothing waits for it.
+// non-zero when the process was created. Nothing waits for it. A program
+// that needs elevation (error 740) is started again through the shell with
+// the "runas" verb, a file that is no program (193) with its default verb;
+// after a failure GetLastError() tells why, ERROR_CANCELLED when the user
+// declined the elevation prompt.
 int InvokeExecutable(const char* exe, const char* currentDir);
+// The calls InvokeExecutable starts programs with: the platform's own,
+// replaced only by tests that need the platform to fail in a chosen way.
+extern decltype(&CreateProcessA) pCreateProcessA;
+extern decltype(&ShellExecuteExA) pShellExecuteExA;
 
-// The launch actions: 1 when a program was started, 0 after an error box.
+// The launch actions: 1 when a program was started, 0 after an error box
+// (or, without a box, when the user declined to elevate it).
 // If the application is installed, starts its App Paths command in its
 // "Path"; otherwise the installer from the root of the current drive.
 int CheckAndLaunch(const char* szAppKey, const char* szInstallName);

@@ -84,3 +84,44 @@ TEST_P(PressingTheFirstButton, StartsAProgramAndCloses)
 
 INSTANTIATE_TEST_SUITE_P(Registry, PressingTheFirstButton, ::testing::ValuesIn(kButtonCases),
                          CaseName());
+
+// An MSI package is no program: the platform refuses to start it, and the
+// launcher hands it to the shell, which installs it with the parameters given.
+TEST(PressingTheFirstButton, InstallsAnMsiPackage)
+{
+    const std::string key = std::string(kAppPathsKey) + "\\autorun-msi-test.exe";
+    auto installed = [&] {
+        HKEY h;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(h);
+        return true;
+    };
+    ASSERT_FALSE(installed()) << key << " is there before the package is installed";
+    const std::string package = "D:\\" + UniqueName("package") + ".msi";
+    ASSERT_TRUE(CopyFileA(WindowsPath(MSI_PACKAGE).c_str(), package.c_str(), FALSE));
+    const std::string args = "-Aautorun-msi-test.exe -I(" + package.substr(3) + " /qn)";
+    std::vector<Box> boxes;
+    for (const char* label : {"&Install", "&Play"}) {
+        Launcher launcher;
+        ASSERT_TRUE(launcher.Start(args, "D:\\"));
+        HWND hwnd = launcher.WaitForWindow();
+        ASSERT_TRUE(hwnd);
+        HWND button = GetDlgItem(hwnd, 42);
+        ASSERT_EQ(label, WindowText(button));
+        ClickWindow(label == std::string("&Install") ? button : GetDlgItem(hwnd, 43));
+        EXPECT_EQ(0u, launcher.AnswerBoxesUntilExit(&boxes));
+        ASSERT_TRUE(boxes.empty()) << "box: " << boxes[0].text;
+        ASSERT_TRUE(WaitUntil(installed, 60000)) << "the package did not register " << key;
+    }
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    std::string uninstall = "msiexec /x " + package + " /qn";
+    ASSERT_TRUE(CreateProcessA(NULL, &uninstall[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_FALSE(installed()) << "msiexec /x left " << key;
+    DeleteFileA(package.c_str());
+}

@@ -266,3 +266,108 @@ TEST_P(Uninstalling, RunsTheUninstallString)
 }
 
 INSTANTIATE_TEST_SUITE_P(Registry, Uninstalling, ::testing::ValuesIn(kUninstallCases), CaseName());
+
+// ---- When the platform will not start it directly ---------------------------
+// CreateProcessA is made to fail with a chosen error; what the shell path is
+// then asked is recorded, and the shell made to succeed or fail.
+
+static DWORD g_createError, g_shellError;
+static struct ShellCall {
+    bool asked;
+    ULONG mask;
+    std::string verb, file, params, dir;
+} g_shell;
+
+static BOOL WINAPI FailingCreateProcess(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES,
+                                        LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+                                        LPSTARTUPINFOA, LPPROCESS_INFORMATION)
+{
+    SetLastError(g_createError);
+    return FALSE;
+}
+
+static BOOL WINAPI RecordingShell(SHELLEXECUTEINFOA* sei)
+{
+    g_shell = {true, sei->fMask, sei->lpVerb ? sei->lpVerb : "", sei->lpFile,
+               sei->lpParameters ? sei->lpParameters : "", sei->lpDirectory ? sei->lpDirectory : ""};
+    SetLastError(g_shellError);
+    return g_shellError == 0;
+}
+
+struct ShellCase {
+    const char* name;
+    const char* line;     // the App Paths command; @ is a folder with a blank, % its parent
+    bool path;            // the key has a "Path" value
+    DWORD createError;    // CreateProcessA's
+    DWORD shellError;     // the shell's, 0 when it starts the program
+    const char* verb;     // what the shell is asked; null when it is not
+    const char* file;
+    const char* params;
+    const char* box;      // the one box shown, or null
+    int result;
+};
+PRINT_CASE_AS_NAME(ShellCase)
+
+static const ShellCase kShellCases[] = {
+    {"elevation", "\"@\\game.exe\" -x /y", true, 740, 0, "runas", "@\\game.exe", "-x /y",
+     nullptr, 1},
+    {"elevation declined", "\"@\\game.exe\"", true, 740, 1223, "runas", "@\\game.exe", "",
+     nullptr, 0},
+    {"elevation fails", "\"@\\game.exe\"", true, 740, ERROR_ACCESS_DENIED, "runas",
+     "@\\game.exe", "", kCannotInvoke, 0},
+    {"package opened", "@\\setup.msi /qn", true, 193, 0, "", "@\\setup.msi", "/qn", nullptr, 1},
+    {"package in our directory", "@\\setup.msi", false, 193, 0, "", "@\\setup.msi", "",
+     nullptr, 1},
+    {"other failure", "\"@\\game.exe\"", true, ERROR_FILE_NOT_FOUND, 0, nullptr, "", "",
+     kCannotInvoke, 0},
+    {"unquoted, blank in folder", "@\\game.exe  -x", true, 740, 0, "runas", "@\\game.exe",
+     "-x", nullptr, 1},
+    {"unquoted, no extension", "@\\game -x", true, 740, 0, "runas", "@\\game.exe", "-x",
+     nullptr, 1},
+    {"unquoted, names no file", "@\\nosuch -x", true, 740, 0, "runas", "%\\My", "Game\\nosuch -x",
+     nullptr, 1},
+};
+
+class ShellPath : public ::testing::TestWithParam<ShellCase> {};
+
+TEST_P(ShellPath, StartsWhatThePlatformWouldNot)
+{
+    const ShellCase& c = GetParam();
+    TempDir temp, appPath;
+    CurrentDirectory cd(temp.Path());
+    std::string folder = temp.Path() + "\\My Game";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    temp.WriteFile("My Game\\game.exe", "MZ");
+    temp.WriteFile("My Game\\setup.msi", "msi");
+    auto expand = [&](std::string s) {
+        for (size_t at; (at = s.find_first_of("@%")) != std::string::npos;)
+            s.replace(at, 1, s[at] == '@' ? folder : temp.Path());
+        return s;
+    };
+    AppPathsKey key;
+    key.SetString(nullptr, expand(c.line));
+    if (c.path)
+        key.SetString("Path", appPath.Path());
+    g_createError = c.createError;
+    g_shellError = c.shellError;
+    g_shell = {};
+    pCreateProcessA = FailingCreateProcess;
+    pShellExecuteExA = RecordingShell;
+
+    ActionRun run = RunAnsweringBoxes([&] { return CheckAndLaunch(key.SubKey().c_str(), "x"); });
+
+    pCreateProcessA = CreateProcessA;
+    pShellExecuteExA = ShellExecuteExA;
+    ExpectBoxes(run, c.box);
+    EXPECT_EQ(c.result, run.result);
+    ASSERT_EQ(c.verb != nullptr, g_shell.asked);
+    if (!c.verb)
+        return;
+    EXPECT_EQ(c.verb, g_shell.verb);
+    EXPECT_EQ(expand(c.file), g_shell.file);
+    EXPECT_EQ(c.params, g_shell.params);
+    EXPECT_TRUE(SamePath(c.path ? appPath.Path() : temp.Path(), g_shell.dir)) << g_shell.dir;
+    EXPECT_EQ((ULONG)(SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI), g_shell.mask);
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, ShellPath, ::testing::ValuesIn(kShellCases), CaseName());

@@ -120,7 +120,8 @@ TEST_F(ExecutableImage, IsAWindowsGuiProgram)
 TEST_F(ExecutableImage, ImportsOnlySystemDlls)
 {
     const std::set<std::string> allowed = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL",
-                                           "ADVAPI32.DLL", "MSVCRT.DLL"};
+                                           "ADVAPI32.DLL", "MSVCRT.DLL", "SHELL32.DLL",
+                                           "OLE32.DLL"};
     const DWORD first = dirs[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     ASSERT_NE(0u, first) << "no import directory";
     std::set<std::string> imported;
@@ -238,7 +239,8 @@ TEST_F(LauncherResources, AreTheDialogStringsAndIconAllLanguageNeutral)
     const Inventory expected = {
         {"RT_DIALOG SPLASH_SCREEN", {0}}, {"RT_STRING #7", {0}}, {"RT_STRING #13", {0}},
         {"RT_STRING #14", {0}}, {"RT_GROUP_ICON AUTORUN", {0}}, {"RT_ICON #1", {0}},
-        {"RT_ICON #2", {0}}, {"RT_ICON #3", {0}}, {"RT_ICON #4", {0}}, {"RT_ICON #5", {0}}};
+        {"RT_ICON #2", {0}}, {"RT_ICON #3", {0}}, {"RT_ICON #4", {0}}, {"RT_ICON #5", {0}},
+        {"RT_MANIFEST #1", {0}}};
     EXPECT_EQ(expected, inventory);
 }
 
@@ -248,6 +250,44 @@ TEST_F(LauncherResources, HaveNoOtherIconGroupThanTheLaunchers)
     HRSRC other = FindResourceA(module, "TALVIKBIG", RT_GROUP_ICON);
     EXPECT_NE(nullptr, ours) << "no icon group AUTORUN";
     EXPECT_EQ(nullptr, other) << "an icon group TALVIKBIG";
+}
+
+// The platform's own loader reads the manifest: it must parse, run the
+// launcher as whoever started it and pull in no other assembly (the controls
+// keep their classic look); the text lists Vista to Windows 10/11.
+TEST_F(LauncherResources, HaveAManifestThatRunsAsTheInvoker)
+{
+    ACTCTXA actctx = {};
+    actctx.cbSize = sizeof actctx;
+    actctx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    std::string path = LauncherPath();
+    actctx.lpSource = path.c_str();
+    actctx.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE h = CreateActCtxA(&actctx);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h) << "the manifest does not load: error " << GetLastError();
+    // What the loader made of a part of the manifest, or null.
+    static BYTE buffer[4096];
+    auto query = [&](ULONG what) {
+        memset(buffer, 0, sizeof buffer);
+        return QueryActCtxW(0, h, nullptr, what, buffer, sizeof buffer, nullptr) ? buffer : nullptr;
+    };
+    auto level = (const ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION*)query(
+        RunlevelInformationInActivationContext);
+    ASSERT_NE(nullptr, level) << "error " << GetLastError();
+    EXPECT_EQ(ACTCTX_RUN_LEVEL_AS_INVOKER, level->RunLevel);
+    EXPECT_EQ(0u, level->UiAccess);
+    auto detail = (const ACTIVATION_CONTEXT_DETAILED_INFORMATION*)query(
+        ActivationContextDetailedInformation);
+    ASSERT_NE(nullptr, detail) << "error " << GetLastError();
+    EXPECT_EQ(1u, detail->ulAssemblyCount) << "assemblies besides the launcher's own";
+    ReleaseActCtx(h);
+    Bytes text = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+    const std::string xml(text.begin(), text.end());
+    for (const char* id : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_NE(std::string::npos, xml.find(std::string("<supportedOS Id=\"{") + id + "}\"/>")) << id;
+    EXPECT_EQ(std::string::npos, xml.find("dpiAware"));
 }
 
 // ---- The splash dialog's template -------------------------------------------
