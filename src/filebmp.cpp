@@ -52,12 +52,15 @@ HBITMAP LoadFileBitmap(char* lpFileName, HPALETTE* lphPalette)
 
 void DeleteBitmap(HBITMAP hBitmap, HPALETTE hPalette)
 {
+    // Forgotten once deleted: a later load and release must not meet them.
     if (pBitmap)
         delete pBitmap;
     else
         DeleteObject(hBitmap);
+    pBitmap = 0;
     if (pBitmapPalette)
         delete pBitmapPalette;
     else
         DeleteObject(hPalette);
+    pBitmapPalette = 0;
 }

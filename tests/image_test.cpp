@@ -1,0 +1,265 @@
+// The picture path in-process: the BMP reader over good, damaged and
+// hostile files, the palette and bitmap made from what it read, and the
+// splash loader with its boxes.
+#include "common.h"
+#include "filebmp.h"
+#include "image/dc.h"
+#include "image/dib.h"
+#include "image/except.h"
+#include "image/gdiobj.h"
+
+#include <cstring>
+
+namespace {
+
+class MemoryIn : public TDib::IFileIn {
+public:
+    explicit MemoryIn(const std::string& s) : p(s.data()), end(s.data() + s.size()) {}
+    bool Read(void* buffer, long size) override
+    {
+        if (size < 0 || size > end - p)
+            return false;
+        memcpy(buffer, p, size);
+        p += size;
+        return true;
+    }
+    bool Skip(long size) override { return size >= 0 && size <= end - p && (p += size); }
+    uint64 Remaining() override { return (uint64)(end - p); }
+    const char *p, *end;
+};
+
+struct ReadCase {
+    const char* name;
+    std::function<void(Bmp&)> change;
+    bool accepted;
+    long colours;  // in the block's table, when accepted
+};
+
+Bmp Picture(WORD bits = 8, bool core = false)
+{
+    return Bmp(bits, 5, 3, core);
+}
+
+const ReadCase kReadCases[] = {
+    {"8 bits", [](Bmp&) {}, true, 256},
+    {"4 bits", [](Bmp& b) { b = Picture(4); }, true, 16},
+    {"1 bit", [](Bmp& b) { b = Picture(1); }, true, 2},
+    {"24 bits", [](Bmp& b) { b = Picture(24); }, true, 0},
+    {"core header", [](Bmp& b) { b = Picture(8, true); }, true, 256},
+    {"fewer colours and a gap before the bits",
+     [](Bmp& b) { b.info.biClrUsed = 12; b.table.resize(48); b.gap = "gap!"; }, true, 12},
+    {"300 colours", [](Bmp& b) { b.info.biClrUsed = 300; b.table += b.table.substr(0, 176); },
+     true, 300},
+    {"bit fields", [](Bmp& b) {
+         b = Picture(16);
+         b.info.biCompression = BI_BITFIELDS;
+         b.masks = std::string("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
+     }, true, 0},
+    {"run-length bits of the stated size",
+     [](Bmp& b) { b.info.biCompression = BI_RLE8; b.info.biSizeImage = 6; b.bits.assign("\2\1\0\1\0\1", 6); },
+     true, 256},
+    {"bits offset inside the table", [](Bmp& b) { b.file.bfOffBits = 60; }, true, 256},
+    {"bytes after the bits and a wrong file size",
+     [](Bmp& b) { b.bits += "more"; b.file.bfSize = 3; }, true, 256},
+    {"no BM", [](Bmp& b) { b.file.bfType = 0x4D43; }, false, 0},
+    {"108-byte header", [](Bmp& b) { b.info.biSize = 108; }, false, 0},
+    {"two planes", [](Bmp& b) { b.info.biPlanes = 2; }, false, 0},
+    {"7 bits", [](Bmp& b) { b.info.biBitCount = 7; }, false, 0},
+    {"width 0", [](Bmp& b) { b.info.biWidth = 0; }, false, 0},
+    {"width below 0", [](Bmp& b) { b.info.biWidth = -5; }, false, 0},
+    {"height 0", [](Bmp& b) { b.info.biHeight = 0; }, false, 0},
+    {"top-down rows", [](Bmp& b) { b.info.biHeight = -3; }, false, 0},
+    {"bits one byte short", [](Bmp& b) { b.bits.pop_back(); }, false, 0},
+    {"table one byte short", [](Bmp& b) { b.table.pop_back(); b.bits.clear(); }, false, 0},
+    {"300 million colours", [](Bmp& b) { b.info.biClrUsed = 300000000; }, false, 0},
+    {"2^31 pixels", [](Bmp& b) { b.info.biWidth = 65536; b.info.biHeight = 32768; }, false, 0},
+    {"run-length size past the end",
+     [](Bmp& b) { b.info.biCompression = BI_RLE8; b.info.biSizeImage = 100000; }, false, 0},
+    {"bits offset past the end", [](Bmp& b) { b.file.bfOffBits = 1000000; }, false, 0},
+};
+
+class Reader : public ::testing::TestWithParam<ReadCase> {};
+
+// An accepted file is read whole into a block of the 40-byte form; a refused
+// one costs no allocation at all.
+TEST_P(Reader, AcceptsOrRefusesAFile)
+{
+    const ReadCase& c = GetParam();
+    Bmp bmp = Picture();
+    c.change(bmp);
+    std::string bytes = bmp.Bytes();
+    const TDib::TBlockStats before = TDib::BlockStats();
+    {
+        TempDir dir;
+        WriteFile(dir / "p.bmp", bytes);
+        TDib* dib = nullptr;
+        try {
+            dib = new TDib((dir / "p.bmp").c_str());
+        } catch (const TXGdi& e) {
+            EXPECT_EQ(IDS_DIB_READ_FAILED, e.ResId);
+        }
+        ASSERT_EQ(c.accepted, dib != nullptr);
+        if (!dib) {
+            EXPECT_EQ(before.Requests, TDib::BlockStats().Requests) << "a refused file allocated";
+            return;
+        }
+        const BITMAPINFOHEADER* h = dib->GetInfoHeader();
+        EXPECT_EQ(40u, h->biSize);
+        EXPECT_EQ(bmp.info.biWidth, h->biWidth);
+        EXPECT_EQ(c.colours, dib->NumColors());
+        EXPECT_EQ(bmp.masks, std::string((const char*)dib->GetMask(), dib->GetMask() ? 12 : 0));
+        std::string table((const char*)dib->GetColors(), 4 * dib->NumColors());
+        for (long i = 0; bmp.core && i < dib->NumColors(); i++)
+            EXPECT_EQ(bmp.table.substr(3 * i, 3) + '\0', table.substr(4 * i, 4)) << i;
+        if (!bmp.core) {
+            EXPECT_EQ(bmp.table.substr(0, table.size()), table);
+        }
+        EXPECT_EQ(bmp.bits.substr(0, h->biSizeImage), std::string((const char*)dib->GetBits(),
+                                                                  h->biSizeImage));
+        delete dib;
+    }
+    EXPECT_EQ(before.Held, TDib::BlockStats().Held) << "a block outlived its DIB";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Reader, ::testing::ValuesIn(kReadCases), CaseName());
+
+// Damaged files by the thousand, from a fixed seed: each is refused or read
+// into a block that its own bytes could fill; none crashes or leaks a block.
+TEST(Reader, SurvivesDamagedFiles)
+{
+    std::vector<std::string> seeds;
+    for (WORD bits : {1, 4, 8, 24})
+        for (bool core : {false, true})
+            seeds.push_back(Bmp(bits, 7, 3, core).Bytes());
+    Bmp rle(8, 6, 4);
+    rle.info.biCompression = BI_RLE8;
+    rle.info.biSizeImage = 8;
+    seeds.push_back(rle.Bytes());
+    uint64_t s = 0x1d2b3c4d5e6f7081ULL;
+    auto next = [&] { s ^= s >> 12; s ^= s << 25; s ^= s >> 27; return (uint32_t)((s * 0x2545F4914F6CDD1DULL) >> 32); };
+    const long held = TDib::BlockStats().Held;
+    int accepted = 0;
+    for (int i = 0; i < 30000; i++) {
+        std::string bytes = seeds[i % seeds.size()];
+        for (int n = 1 + next() % 4; n--;) {
+            size_t at = next() % bytes.size();
+            switch (next() % 4) {
+            case 0: bytes[at] = (char)next(); break;
+            case 1: bytes[at] = (char)(next() % 2 ? 0xff : 0); break;
+            case 2: bytes.resize(at + 1); break;
+            default: bytes.insert(at, std::string(next() % 9, (char)next())); break;
+            }
+        }
+        struct Probe : TDib {
+        } dib;
+        MemoryIn in(bytes);
+        bool ok = dib.Read(in, true);
+        if (ok) {
+            accepted++;
+            ASSERT_LE(TDib::BlockStats().LastSize, 52 + bytes.size() * 4 / 3) << "variant " << i;
+        }
+        ASSERT_EQ(ok, dib.IsOK());
+    }
+    EXPECT_GT(accepted, 1000);
+    EXPECT_EQ(held, TDib::BlockStats().Held);
+}
+
+// The palette holds the table's colours, the bitmap the picture's pixels;
+// both handles go when their objects go, and not while a context still
+// holds the palette.
+TEST(Gdi, PaletteAndBitmapShowThePicture)
+{
+    for (WORD bits : {1, 4, 8}) {
+        Bmp bmp(bits, 9, 4);
+        TempDir dir;
+        WriteFile(dir / "p.bmp", bmp.Bytes());
+        TDib dib((dir / "p.bmp").c_str());
+        auto* palette = new TPalette(dib, PC_NOCOLLAPSE);
+        auto* bitmap = new TBitmap(dib, palette);
+        HPALETTE hPal = palette->GetHandle();
+        HBITMAP hBmp = bitmap->GetHandle();
+        PALETTEENTRY entries[256];
+        ASSERT_EQ(1u << bits, GetPaletteEntries(hPal, 0, 256, entries));
+        for (int i = 0; i < 1 << bits; i++)
+            EXPECT_EQ(RGB(7 * i, 3 * i, 255 - i) | PC_NOCOLLAPSE << 24, *(DWORD*)&entries[i]) << i;
+        BITMAPINFOHEADER want = {sizeof want, 9, -4, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        DWORD pixels[36];
+        HDC screen = GetDC(NULL);
+        ASSERT_EQ(4, GetDIBits(screen, hBmp, 0, 4, pixels, (BITMAPINFO*)&want, DIB_RGB_COLORS));
+        ReleaseDC(NULL, screen);
+        for (int y = 0; y < 4; y++)
+            for (int x = 0; x < 9; x++)
+                ASSERT_EQ(bmp.Colour(x, y), pixels[9 * y + x] & 0xFFFFFF) << x << "," << y;
+        EXPECT_EQ(1, TGdiObject::RefCount(hPal));
+        {
+            TScreenDC dc;
+            dc.SelectObject(*palette, false);
+            delete palette;
+            EXPECT_EQ(OBJ_PAL, GetObjectType(hPal)) << "deleted while selected";
+        }
+        EXPECT_EQ(0u, GetObjectType(hPal));
+        delete bitmap;
+        EXPECT_EQ(0u, GetObjectType(hBmp));
+        EXPECT_EQ(-1, TGdiObject::RefCount(hBmp));
+    }
+    EXPECT_EQ(0, TGdiObject::RefRecords());
+}
+
+struct LoadCase {
+    const char* name;
+    const char* file;  // written to the picture's name, or null
+    const char* box;   // the box shown, or null when a pair is loaded
+};
+
+const char kNoFile[] = "Invalid File Name. Make sure file exists.";
+const char kNoBitmap[] = "Invalid Bitmap File. Make sure that file is a 256 colour BMP file.";
+
+const LoadCase kLoadCases[] = {
+    {"8-bit picture", "8", nullptr},
+    {"missing", nullptr, kNoFile},
+    {"hidden", "hidden", kNoFile},
+    {"directory", "dir", kNoFile},
+    {"not a picture", "text", kNoBitmap},
+    {"24-bit picture", "24", kNoBitmap},
+};
+
+class Loader : public ::testing::TestWithParam<LoadCase> {};
+
+// The splash loader gives a complete pair or a box and nothing; releasing
+// the pair deletes both handles.
+TEST_P(Loader, GivesAPairOrABox)
+{
+    const LoadCase& c = GetParam();
+    TempDir dir;
+    std::string name = dir / "splash.bmp", kind = c.file ? c.file : "";
+    if (kind == "8" || kind == "hidden")
+        WriteFile(name, Bmp(8, 4, 4).Bytes());
+    if (kind == "24")
+        WriteFile(name, Bmp(24, 4, 4).Bytes());
+    if (kind == "text")
+        WriteFile(name, "BM but no picture");
+    if (kind == "hidden")
+        SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    if (kind == "dir")
+        CreateDirectoryA(name.c_str(), NULL);
+    HPALETTE hPal = NULL;
+    HBITMAP hBmp = NULL;
+    Outcome run = RunAnswering([&] { return !!(hBmp = LoadFileBitmap(&name[0], &hPal)); });
+    if (c.box) {
+        ASSERT_EQ(1u, run.boxes.size());
+        EXPECT_EQ("Error", run.boxes[0].caption);
+        EXPECT_EQ(c.box, run.boxes[0].text);
+        EXPECT_EQ(NULL, hBmp);
+    } else {
+        EXPECT_TRUE(run.boxes.empty());
+        EXPECT_EQ((DWORD)OBJ_BITMAP, GetObjectType(hBmp));
+        EXPECT_EQ((DWORD)OBJ_PAL, GetObjectType(hPal));
+    }
+    DeleteBitmap(hBmp, hPal);
+    EXPECT_EQ(0u, GetObjectType(hBmp));
+    EXPECT_EQ(0u, GetObjectType(hPal));
+}
+
+INSTANTIATE_TEST_SUITE_P(Splash, Loader, ::testing::ValuesIn(kLoadCases), CaseName());
+
+}  // namespace
