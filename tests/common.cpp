@@ -4,13 +4,12 @@
 #include <fstream>
 #include <sstream>
 
+const std::string kLauncher = WinPath(AUTORUN_EXE);
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 bool WaitFor(const std::function<bool()>& condition, DWORD ms)
 {
-    for (DWORD start = GetTickCount();;) {
-        if (condition())
-            return true;
+    for (DWORD start = GetTickCount(); !condition();) {
         if (GetTickCount() - start > ms)
             return false;
         MSG msg;
@@ -18,6 +17,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD ms)
             DispatchMessageA(&msg);
         MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
     }
+    return true;
 }
 
 std::string Unique(const char* prefix)
@@ -29,22 +29,14 @@ std::string Unique(const char* prefix)
 std::string WinPath(const std::string& unixPath)
 {
     std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
-}
-
-std::string LauncherPath()
-{
-    return WinPath(AUTORUN_EXE);
 }
 
 std::string ReadFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -61,34 +53,20 @@ TempDir::TempDir()
     CreateDirectoryA(path.c_str(), NULL);
 }
 
-static void RemoveTree(const std::string& dir)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &fd)) {
-        std::string name = fd.cFileName, path = dir + "\\" + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA(path.c_str());
-        else if (name != "." && name != "..")
-            RemoveTree(path);
-    }
-    if (h != INVALID_HANDLE_VALUE)
-        FindClose(h);
-    RemoveDirectoryA(dir.c_str());
-}
-
 TempDir::~TempDir()
 {
-    RemoveTree(path);
+    std::string from = path + '\0';
+    SHFILEOPSTRUCTA op = {NULL, FO_DELETE, from.c_str(), NULL,
+                          FOF_NO_UI, FALSE, NULL, NULL};
+    SHFileOperationA(&op);
 }
 
-RegKey::RegKey(const std::string& s) : sub(s)
+RegKey::RegKey(const std::string& s, bool create) : sub(s)
 {
     HKEY h;
-    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, NULL, 0,
-                                             KEY_WRITE, NULL, &h, NULL)) << sub;
-    RegCloseKey(h);
+    if (create && RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, NULL, 0, KEY_WRITE, NULL,
+                                  &h, NULL) == ERROR_SUCCESS)
+        RegCloseKey(h);
 }
 
 RegKey::~RegKey()
@@ -121,14 +99,14 @@ Child::~Child()
     DeleteFileA((path + ".run").c_str());
 }
 
-bool Child::Wait(DWORD ms)
+bool Child::Wait()
 {
     // The record appears whole, but may be held open a moment by the rename.
     std::string record;
     if (!WaitFor([&] {
             record = ReadFile(path + ".run");
             return std::count(record.begin(), record.end(), '\n') == 2;
-        }, ms))
+        }))
         return false;
     std::istringstream in(record);
     std::getline(in, line);
@@ -155,19 +133,19 @@ static void Mouse(POINT pt, DWORD flags)
     SendInput(1, &in, sizeof in);
 }
 
-void Click(HWND hwnd)
+void Click(HWND button)
 {
-    RECT r;
     POINT at = {};
-    bool ready = WaitFor([&] {
-        GetWindowRect(hwnd, &r);
+    ASSERT_TRUE(WaitFor([&] {
+        RECT r;
+        GetWindowRect(button, &r);
         at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         // A click that lands while the window is being activated can be
         // taken by the activation: wait until it is the active one.
-        return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) && WindowFromPoint(at) == hwnd &&
-               GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT);
-    });
-    ASSERT_TRUE(ready) << "'" << Text(hwnd) << "' is not visible, enabled, uncovered and active";
+        return IsWindowVisible(button) && IsWindowEnabled(button) &&
+               WindowFromPoint(at) == button &&
+               GetForegroundWindow() == GetAncestor(button, GA_ROOT);
+    })) << "'" << Text(button) << "' is not visible, enabled, uncovered and active";
     // Under Wine a pointer motion from an earlier move can still be on its
     // way from the X server and carry the press elsewhere: a press the button
     // does not show never reached it, so the button is pressed again. The
@@ -180,28 +158,34 @@ void Click(HWND hwnd)
         Mouse(at, MOUSEEVENTF_LEFTDOWN);
         pushed = WaitFor([&] {
             DWORD_PTR state = 0;
-            SendMessageTimeoutA(hwnd, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 1000, &state);
+            SendMessageTimeoutA(button, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 1000, &state);
             return (state & BST_PUSHED) != 0;
         }, 5000);
         Mouse(at, MOUSEEVENTF_LEFTUP);
     }
-    EXPECT_TRUE(pushed) << "'" << Text(hwnd) << "' never showed the press";
+    EXPECT_TRUE(pushed) << "'" << Text(button) << "' never showed the press";
+}
+
+// The visible top-level windows of process `pid` of class `cls`.
+static std::vector<HWND> Windows(DWORD pid, const char* cls)
+{
+    std::pair<std::pair<DWORD, const char*>, std::vector<HWND>> found({pid, cls}, {});
+    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
+        auto* f = (decltype(found)*)p;
+        char name[32] = "";
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        GetClassNameA(hwnd, name, sizeof name);
+        if (owner == f->first.first && !strcmp(name, f->first.second) && IsWindowVisible(hwnd))
+            f->second.push_back(hwnd);
+        return TRUE;
+    }, (LPARAM)&found);
+    return found.second;
 }
 
 void AnswerBoxes(DWORD pid, std::vector<Box>* seen)
 {
-    std::pair<DWORD, std::vector<HWND>> found(pid, {});
-    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
-        auto* f = (std::pair<DWORD, std::vector<HWND>>*)p;
-        char cls[16] = "";
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (owner == f->first && !strcmp(cls, "#32770") && IsWindowVisible(hwnd))
-            f->second.push_back(hwnd);
-        return TRUE;
-    }, (LPARAM)&found);
-    for (HWND box : found.second) {
+    for (HWND box : Windows(pid, "#32770")) {
         seen->push_back({box, Text(box), Text(GetDlgItem(box, 0xFFFF))});
         Click(GetDlgItem(box, IDOK));
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "the box stays: " << Text(box);
@@ -210,12 +194,10 @@ void AnswerBoxes(DWORD pid, std::vector<Box>* seen)
 
 Outcome RunAnswering(const std::function<int()>& action)
 {
-    struct Job {
-        const std::function<int()>* action;
-        int result;
-    } job = {&action, -1};
+    std::pair<const std::function<int()>*, int> job(&action, -1);
     HANDLE thread = CreateThread(NULL, 0, [](LPVOID p) WINAPI -> DWORD {
-        ((Job*)p)->result = (*((Job*)p)->action)();
+        auto* j = (decltype(job)*)p;
+        j->second = (*j->first)();
         return 0;
     }, &job, 0, NULL);
     Outcome outcome = {-1, {}};
@@ -224,19 +206,17 @@ Outcome RunAnswering(const std::function<int()>& action)
         return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
     }, 20000)) << "the action did not return";
     CloseHandle(thread);
-    outcome.result = job.result;
+    outcome.result = job.second;
     return outcome;
 }
 
-Launcher::Launcher(const std::string& args, const std::string& dir, const char* desktop)
+Launcher::Launcher(const std::string& args, const std::string& dir)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    si.lpDesktop = (char*)desktop;
-    std::string line = "\"" + LauncherPath() + "\" " + args;
-    EXPECT_TRUE(CreateProcessA(LauncherPath().c_str(), &line[0], NULL, NULL, FALSE,
-                               CREATE_SUSPENDED, NULL, dir.c_str(), &si, &pi)) << line;
-    ResumeThread(pi.hThread);
+    std::string line = "\"" + kLauncher + "\" " + args;
+    EXPECT_TRUE(CreateProcessA(kLauncher.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL,
+                               dir.c_str(), &si, &pi)) << line;
 }
 
 Launcher::~Launcher()
@@ -250,28 +230,20 @@ Launcher::~Launcher()
     CloseHandle(pi.hThread);
 }
 
-HWND Launcher::Window(DWORD ms)
+HWND Launcher::Window()
 {
-    std::pair<DWORD, HWND> found(pi.dwProcessId, NULL);
+    HWND found = NULL;
     WaitFor([&] {
         AnswerBoxes(pi.dwProcessId, &boxes);
-        EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
-            auto* f = (std::pair<DWORD, HWND>*)p;
-            char cls[32] = "";
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            GetClassNameA(hwnd, cls, sizeof cls);
-            if (owner == f->first && !strcmp(cls, "SPLASH_SCREEN") && IsWindowVisible(hwnd))
-                f->second = hwnd;
-            return !f->second;
-        }, (LPARAM)&found);
-        return found.second || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-    }, ms);
+        std::vector<HWND> splash = Windows(pi.dwProcessId, "SPLASH_SCREEN");
+        found = splash.empty() ? NULL : splash[0];
+        return found || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+    });
     // A sent message is answered only from the launcher's message loop,
     // which it enters once its dialog is set up.
     DWORD_PTR result;
-    SendMessageTimeoutA(found.second, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &result);
-    return found.second;
+    SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    return found;
 }
 
 DWORD Launcher::Exit(DWORD ms)
@@ -285,36 +257,6 @@ DWORD Launcher::Exit(DWORD ms)
     return code;
 }
 
-// A program under Wine cannot read other programs' pixels: the harness takes
-// the shot for it when asked through a file.
-Screen::Screen() : width(GetSystemMetrics(SM_CXSCREEN)), height(GetSystemMetrics(SM_CYSCREEN))
-{
-    char dir[MAX_PATH];
-    if (!GetEnvironmentVariableA("AUTORUN_SCREEN_DIR", dir, sizeof dir)) {
-        ADD_FAILURE() << "no screenshots: run under tools/harness.sh";
-        return;
-    }
-    std::string base = WinPath(dir) + "\\" + Unique("shot");
-    WriteFile(base + ".request", "\n");
-    if (!WaitFor([&] {
-            return GetFileAttributesA((base + ".rgb").c_str()) != INVALID_FILE_ATTRIBUTES;
-        })) {
-        ADD_FAILURE() << "no screenshot came";
-        return;
-    }
-    rgb = ReadFile(base + ".rgb");
-    DeleteFileA((base + ".rgb").c_str());
-    EXPECT_EQ((size_t)width * height * 3, rgb.size());
-}
-
-DWORD Screen::At(int x, int y) const
-{
-    if (x < 0 || y < 0 || x >= width || y >= height || rgb.empty())
-        return 0xFFFFFFFF;
-    const BYTE* p = (const BYTE*)rgb.data() + ((size_t)y * width + x) * 3;
-    return (DWORD)p[0] << 16 | (DWORD)p[1] << 8 | p[2];
-}
-
 Bmp::Bmp(WORD bitCount, LONG width, LONG height, bool isCore) : core(isCore)
 {
     info = {sizeof info, width, height, 1, bitCount, BI_RGB, 0, 2835, 2835, 0, 0};
@@ -324,19 +266,14 @@ Bmp::Bmp(WORD bitCount, LONG width, LONG height, bool isCore) : core(isCore)
     }
     size_t stride = ((size_t)bitCount * width + 31) / 32 * 4;
     for (size_t i = 0; i < stride * height; i++)
-        bits += (char)(i % stride * 8 / (bitCount < 8 ? bitCount : 8) * 0x11 + i / stride);
+        bits += (char)(i % stride * 0x11 + i / stride);
 }
 
 std::string Bmp::Bytes() const
 {
-    std::string head;
-    if (core) {
-        BITMAPCOREHEADER c = {sizeof c, (WORD)info.biWidth, (WORD)info.biHeight, info.biPlanes,
-                              info.biBitCount};
-        head.assign((const char*)&c, sizeof c);
-    } else {
-        head.assign((const char*)&info, sizeof info);
-    }
+    BITMAPCOREHEADER c = {sizeof c, (WORD)info.biWidth, (WORD)info.biHeight, 1, info.biBitCount};
+    std::string head = core ? std::string((const char*)&c, sizeof c)
+                            : std::string((const char*)&info, sizeof info);
     BITMAPFILEHEADER f = file;
     size_t offBits = sizeof f + head.size() + masks.size() + table.size() + gap.size();
     f.bfSize = f.bfSize ? f.bfSize : (DWORD)(offBits + bits.size());
@@ -346,8 +283,7 @@ std::string Bmp::Bytes() const
 
 DWORD Bmp::Colour(int x, int y) const
 {
-    int depth = info.biBitCount, stride = (depth * info.biWidth + 31) / 32 * 4;
-    int bit = x * depth;
+    int depth = info.biBitCount, stride = (depth * info.biWidth + 31) / 32 * 4, bit = x * depth;
     BYTE stored = (BYTE)bits[(info.biHeight - 1 - y) * stride + bit / 8];
     int index = (stored >> (8 - depth - bit % 8)) & ((1 << depth) - 1);
     const BYTE* entry = (const BYTE*)table.data() + (core ? 3 : 4) * index;
@@ -356,7 +292,7 @@ DWORD Bmp::Colour(int x, int y) const
 
 HWND SplashTemplate()
 {
-    HMODULE exe = LoadLibraryExA(LauncherPath().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE exe = LoadLibraryExA(kLauncher.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     HRSRC res = FindResourceA(exe, "SPLASH_SCREEN", RT_DIALOG);
     if (!res)
         return NULL;
@@ -370,4 +306,21 @@ HWND SplashTemplate()
     wc.lpszClassName = "SPLASH_SCREEN";
     RegisterClassA(&wc);
     return CreateDialogIndirectParamA(wc.hInstance, (DLGTEMPLATE*)&tmpl[0], NULL, NULL, 0);
+}
+
+// A program under Wine cannot read other programs' pixels: the harness takes
+// the shot for it when asked through a file.
+std::string Screenshot()
+{
+    char dir[MAX_PATH] = "";
+    EXPECT_TRUE(GetEnvironmentVariableA("AUTORUN_SCREEN_DIR", dir, sizeof dir))
+        << "run under tools/harness.sh";
+    std::string base = WinPath(dir) + "\\" + Unique("shot"), shot = base + ".rgb";
+    WriteFile(base + ".request", "\n");
+    EXPECT_TRUE(WaitFor([&] {
+        return GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES;
+    })) << "no screenshot came";
+    std::string rgb = ReadFile(shot);
+    DeleteFileA(shot.c_str());
+    return rgb;
 }

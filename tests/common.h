@@ -10,53 +10,38 @@
 #include <string>
 #include <vector>
 
-// Names a table row after its first member, a C string.
-struct CaseName {
-    template <class T>
-    std::string operator()(const ::testing::TestParamInfo<T>& info) const
-    {
-        std::string s = info.param.name;
-        for (char& c : s)
-            if (!isalnum((unsigned char)c))
-                c = '_';
-        return s;
-    }
-};
-
 // Serves this thread's messages until `condition` holds or `ms` have passed.
 bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000);
 std::string Unique(const char* prefix);
 std::string WinPath(const std::string& unixPath);
-std::string LauncherPath();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+extern const std::string kLauncher;
+extern const char kAppPaths[];
 
-class TempDir {
-public:
+// A new folder below %TEMP%, removed with its contents.
+struct TempDir {
     TempDir();
     ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     std::string operator/(const std::string& name) const { return path + "\\" + name; }
     std::string path;
 };
 
-// HKLM\<sub>, in this program's registry view (the launcher of the same
-// target reads the same one); deleted with everything below it.
+// HKLM\<sub> in this program's registry view, which the launcher of the same
+// target reads; deleted with everything below it.
 struct RegKey {
-    explicit RegKey(const std::string& sub);
+    explicit RegKey(const std::string& sub, bool create = true);
     ~RegKey();
     void Set(const char* name, const std::string& data, DWORD type = REG_SZ);
     std::string sub;
 };
-extern const char kAppPaths[];
 
-// The child program copied to `path`; it records its command line and
-// current directory, which Wait() reads.
+// The child program copied to `path`; Wait() reads the command line and the
+// current directory it records when started.
 struct Child {
     explicit Child(const std::string& path);
     ~Child();
-    bool Wait(DWORD ms = 10000);
+    bool Wait();
     std::string path, line, dir;
 };
 
@@ -65,9 +50,9 @@ struct Box {
     std::string caption, text;
 };
 std::string Text(HWND hwnd);
-// A real left click at the centre of `hwnd`, made once the window is
-// visible, enabled, the topmost window at that point and in the active window.
-void Click(HWND hwnd);
+// A real left click on a button, made once it is visible, enabled, uncovered
+// and in the active window.
+void Click(HWND button);
 // Answers every box process `pid` shows now with a click on OK.
 void AnswerBoxes(DWORD pid, std::vector<Box>* seen);
 // Runs `action` on a thread of its own, answering its boxes as a user does.
@@ -77,15 +62,13 @@ struct Outcome {
 };
 Outcome RunAnswering(const std::function<int()>& action);
 
-// The launcher started as the shell starts it.
-class Launcher {
-public:
-    Launcher(const std::string& args, const std::string& dir, const char* desktop = nullptr);
+// The launcher started as the shell starts it, with `args`, in `dir`.
+struct Launcher {
+    Launcher(const std::string& args, const std::string& dir);
     ~Launcher();
     // The visible splash window once the launcher serves its messages,
-    // answering the boxes shown before it; null when the launcher exits or
-    // `ms` pass first.
-    HWND Window(DWORD ms = 10000);
+    // answering the boxes shown before it; null when the launcher exits first.
+    HWND Window();
     // Answers boxes until the launcher exits: its exit code, or STILL_ACTIVE.
     DWORD Exit(DWORD ms = 10000);
     std::vector<Box> boxes;
@@ -93,8 +76,8 @@ public:
 };
 
 // A BMP file, field by field as the file holds them. A new one is valid: a
-// full colour table (entry i is (7i, 3i, 255 - i) as red, green, blue) and
-// pixel indexes that run along each row.
+// full colour table (entry i is red 7i, green 3i, blue 255 - i) and pixel
+// bytes that change along each row.
 struct Bmp {
     Bmp(WORD bitCount, LONG width, LONG height, bool core = false);
     std::string Bytes() const;  // bfSize and bfOffBits from the parts unless set
@@ -109,12 +92,6 @@ struct Bmp {
 // The splash dialog made hidden in this process from the launcher's own
 // template, as the launcher makes it before it moves anything.
 HWND SplashTemplate();
-
-// The screen as the X server shows it, 0xRRGGBB per pixel.
-struct Screen {
-    Screen();
-    DWORD At(int x, int y) const;
-    std::string rgb;
-    int width, height;
-};
+// The screen as the X server shows it: 3 bytes a pixel, rows from the top.
+std::string Screenshot();
 #endif
