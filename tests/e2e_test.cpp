@@ -23,67 +23,53 @@ struct Disc {
     std::vector<std::string> files;
 };
 
-TEST(Start, ShowsTheDialogOrNothing)
+// Whether every pixel of the frame's inside on the screen is the picture's.
+int WrongPixels(HWND frame, const Bmp& bmp, int w, int h)
+{
+    POINT at = {0, 0};
+    ClientToScreen(frame, &at);
+    std::string shot = Screenshot();
+    const int cx = GetSystemMetrics(SM_CXSCREEN);
+    int wrong = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            size_t i = 3 * ((size_t)(at.y + y) * cx + at.x + x);
+            wrong += i + 3 > shot.size() || (DWORD)((BYTE)shot[i] << 16 | (BYTE)shot[i + 1] << 8 |
+                                                    (BYTE)shot[i + 2]) != bmp.Colour(x, y);
+        }
+    return wrong;
+}
+
+// Each row starts the launcher with a disc and an application, reads what it
+// shows, clicks a button and sees what starts.
+TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
 {
     const char kNoFile[] = "Invalid File Name. Make sure file exists.";
     const char kNoBitmap[] = "Invalid Bitmap File. Make sure that file is a 256 colour BMP file.";
+    const char kCannotInvoke[] = "Could not invoke executable.";
+    enum App { None, Installed, Unstartable };
+    // Picture sizes below 1 are the frame's interior plus the negated value.
     const struct {
-        const char* args;     // $ is an application's name, installed when `installed`
-        bool installed;
-        const char* picture;  // written as 8 bits, or "24" for splash.bmp of 24 bits
-        const char* caption;  // of the window shown, or null when none is
-        const char* button;
-        const char* box;      // shown before the window
+        const char* args;  // the application's and the installer's switches come first
+        App app;
+        const char* file;  // the picture written, as splash.bmp when null
+        int bits, width, height;
+        const char* caption;  // of the dialog, or null when none comes
+        int button;           // clicked: 42 starts the program or shows box 203
+        const char* box;      // shown before the dialog or after the click
     } cases[] = {
-        {"-A$", false, "splash.bmp", "Talvik", "&Install", nullptr},
-        {"-A$ -C(My Game) -Sart.bmp", false, "art.bmp", "My Game", "&Install", nullptr},
-        {"-A$", true, "splash.bmp", "Talvik", "&Play", nullptr},
-        {"-A$ -Dx", true, "splash.bmp", nullptr, nullptr, nullptr},
-        {"-A$ -Dx", false, "splash.bmp", "Talvik", "&Install", nullptr},
-        {"-A$ -PAutorunTestWindow", false, "splash.bmp", nullptr, nullptr, nullptr},
-        {"-A$ -PNoSuchWindowClass", false, "splash.bmp", "Talvik", "&Install", nullptr},
-        {"-A$", false, "other.bmp", "Talvik", "&Install", kNoFile},
-        {"-A$", false, "24", "Talvik", "&Install", kNoBitmap},
+        {"", None, nullptr, 8, 37, 21, "Talvik", 42, nullptr},
+        {" -C(My Game) -Sart.bmp", None, "art.bmp", 4, 33, 17, "My Game", 43, nullptr},
+        {"", Installed, nullptr, 1, 40, 40, "Talvik", 42, nullptr},
+        {"", Unstartable, nullptr, 8, -40, -40, "Talvik", 42, kCannotInvoke},
+        {"", Installed, nullptr, 8, -1, 10, "Talvik", 43, nullptr},
+        {" -Dx", Installed, nullptr, 8, 8, 8, nullptr, 0, nullptr},
+        {" -Dx", None, nullptr, 8, 8, 8, "Talvik", 43, nullptr},
+        {" -PAutorunTestWindow", None, nullptr, 8, 8, 8, nullptr, 0, nullptr},
+        {" -PNoSuchWindowClass", None, nullptr, 8, 8, 8, "Talvik", 43, nullptr},
+        {"", None, "other.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
+        {"", None, nullptr, 24, 8, 8, "Talvik", 43, kNoBitmap},
     };
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "AutorunTestWindow";
-    RegisterClassA(&wc);
-    HWND other = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, 0, 0, 0, 0);
-    for (auto& c : cases) [&] {
-        SCOPED_TRACE(std::string(c.args) + (c.installed ? ", installed" : "") + ", " + c.picture);
-        Disc disc;
-        std::string picture = c.picture, app = Unique("app") + ".exe", args = c.args;
-        disc.Add(picture == "24" ? "splash.bmp" : picture, Bmp(picture == "24" ? 24 : 8, 8, 8).Bytes());
-        args.replace(args.find('$'), 1, app);
-        RegKey key(kAppPaths + app, c.installed);
-        if (c.installed)
-            key.Set(nullptr, std::string("C:\\app.exe", 11));
-        Launcher launcher(args, disc.path);
-        HWND hwnd = launcher.Window();
-        EXPECT_EQ(c.box ? 1u : 0u, launcher.boxes.size());
-        EXPECT_EQ(c.box ? c.box : "", launcher.boxes.empty() ? "" : launcher.boxes[0].text);
-        if (!c.caption) {
-            EXPECT_EQ(NULL, hwnd);
-            EXPECT_EQ(0u, launcher.Exit());
-            return;
-        }
-        ASSERT_TRUE(hwnd) << "no dialog";
-        EXPECT_TRUE(WaitFor([&] { return Text(hwnd) == c.caption; })) << Text(hwnd);
-        EXPECT_EQ(c.button, Text(GetDlgItem(hwnd, 42)));
-        EXPECT_EQ("Cancel", Text(GetDlgItem(hwnd, 43)));
-        EXPECT_EQ("Copyright 2026 Talvik Software", Text(GetDlgItem(hwnd, 0xFFFF)));
-        Click(GetDlgItem(hwnd, 43));
-        EXPECT_EQ(0u, launcher.Exit());
-    }();
-    DestroyWindow(other);
-}
-
-// Smaller than the frame's interior, the picture is centred and the frame
-// closes around it; larger, its top-left part fills the interior. Every
-// pixel of the frame's inside is the picture's, as the screen shows it.
-TEST(Start, ShowsThePictureInItsFrame)
-{
     HWND tmpl = SplashTemplate();
     ASSERT_TRUE(tmpl);
     RECT frame;
@@ -91,97 +77,80 @@ TEST(Start, ShowsThePictureInItsFrame)
     MapWindowPoints(GetDlgItem(tmpl, 45), tmpl, (POINT*)&frame, 2);
     DestroyWindow(tmpl);
     const int interiorW = frame.right - frame.left, interiorH = frame.bottom - frame.top;
-    // Widths and heights below 1 are the interior's plus the negated value.
-    const int cases[][3] = {{8, 37, 21}, {4, 33, 17}, {1, 40, 40}, {8, -40, -40}, {8, -1, 10}};
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "AutorunTestWindow";
+    RegisterClassA(&wc);
+    HWND other = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, 0, 0, 0, 0);
     for (auto& c : cases) [&] {
-        SCOPED_TRACE(std::to_string(c[0]) + " bits " + std::to_string(c[1]) + "x" + std::to_string(c[2]));
-        Bmp bmp((WORD)c[0], c[1] > 0 ? c[1] : interiorW - c[1], c[2] > 0 ? c[2] : interiorH - c[2]);
+        SCOPED_TRACE(std::string(c.args) + " app " + std::to_string(c.app) + ", " +
+                     std::to_string(c.bits) + " bits " + std::to_string(c.width));
+        Disc disc;
+        Bmp bmp((WORD)c.bits, c.width > 0 ? c.width : interiorW - c.width,
+                c.height > 0 ? c.height : interiorH - c.height);
+        disc.Add(c.file ? c.file : "splash.bmp", bmp.Bytes());
+        TempDir appDir, pathDir;
+        std::string installer = Unique("setup") + ".exe", app = Unique("app") + ".exe";
+        Child setup("D:\\" + installer), game(appDir / "game.exe");
+        RegKey key(kAppPaths + app, c.app != None);
+        std::string command = "\"" + game.path + (c.app == Unstartable ? ".missing" : "") + "\" -x";
+        if (c.app != None) {
+            key.Set(nullptr, command + '\0');
+            key.Set("Path", pathDir.path + '\0');
+        }
+        Launcher launcher("-A" + app + " -I" + installer + c.args, disc.path);
+        HWND hwnd = launcher.Window();
+        if (!c.caption) {
+            EXPECT_EQ(NULL, hwnd);
+            EXPECT_EQ(0u, launcher.Exit());
+            EXPECT_TRUE(launcher.boxes.empty());
+            return;
+        }
+        ASSERT_TRUE(hwnd) << "no dialog";
+        EXPECT_EQ(c.app == None ? "&Install" : "&Play", Text(GetDlgItem(hwnd, 42)));
+        EXPECT_EQ("Cancel", Text(GetDlgItem(hwnd, 43)));
+        EXPECT_EQ("Copyright 2026 Talvik Software", Text(GetDlgItem(hwnd, 0xFFFF)));
         // Centred, or cut where the halved difference is below 0: one pixel
         // more than the interior still fits whole.
         auto fit = [](int interior, int picture, int* offset) {
             *offset = (interior - picture) / 2;
             return *offset < 0 ? (*offset = 0, interior) : picture;
         };
-        int left, top;
+        const bool shown = c.bits < 24 && (!c.file || strstr(c.args, c.file));
+        int left, top, wrong = -1;
         const int w = fit(interiorW, bmp.info.biWidth, &left), h = fit(interiorH, bmp.info.biHeight, &top);
-        Disc disc;
-        disc.Add("splash.bmp", bmp.Bytes());
-        Launcher launcher("-AnoSuchApp.exe", disc.path);
-        HWND hwnd = launcher.Window();
-        ASSERT_TRUE(hwnd);
         HWND hFrame = GetDlgItem(hwnd, 45);
-        RECT inside;
-        int wrong = -1;
-        // Laid out and painted at the first paint, which comes when it comes.
+        RECT in = {};
+        // Captioned, laid out and painted at the first paint, which comes
+        // when it comes.
         EXPECT_TRUE(WaitFor([&] {
-            GetClientRect(hFrame, &inside);
-            MapWindowPoints(hFrame, hwnd, (POINT*)&inside, 2);
-            if (inside.left != frame.left + left || inside.top != frame.top + top ||
-                inside.right - inside.left != w || inside.bottom - inside.top != h)
-                return false;
-            POINT at = {0, 0};
-            ClientToScreen(hFrame, &at);
-            std::string shot = Screenshot();
-            const int cx = GetSystemMetrics(SM_CXSCREEN);
-            wrong = 0;
-            for (int y = 0; y < h; y++)
-                for (int x = 0; x < w; x++) {
-                    const BYTE* p = (const BYTE*)shot.data() + 3 * ((at.y + y) * cx + at.x + x);
-                    wrong += shot.size() < (size_t)(p - (const BYTE*)shot.data() + 3) ||
-                             (DWORD)(p[0] << 16 | p[1] << 8 | p[2]) != bmp.Colour(x, y);
-                }
-            return !wrong;
-        })) << "inside the frame " << inside.left << "," << inside.top << " "
-            << inside.right - inside.left << "x" << inside.bottom - inside.top << ", want "
+            GetClientRect(hFrame, &in);
+            MapWindowPoints(hFrame, hwnd, (POINT*)&in, 2);
+            return Text(hwnd) == c.caption &&
+                   (!shown || (in.left == frame.left + left && in.top == frame.top + top &&
+                               in.right - in.left == w && in.bottom - in.top == h &&
+                               !(wrong = WrongPixels(hFrame, bmp, w, h))));
+        })) << "caption '" << Text(hwnd) << "', inside the frame " << in.left << "," << in.top
+            << " " << in.right - in.left << "x" << in.bottom - in.top << ", want "
             << frame.left + left << "," << frame.top + top << " " << w << "x" << h
             << "; pixels unlike the picture's: " << wrong;
-        Click(GetDlgItem(hwnd, 43));
-        EXPECT_EQ(0u, launcher.Exit());
-    }();
-}
-
-// One click starts at most one program, and the dialog closes after it.
-TEST(Buttons, StartAProgramAndClose)
-{
-    const struct {
-        int button;
-        bool installed;
-        const char* box;
-    } cases[] = {{42, false, nullptr}, {42, true, nullptr},
-                 {42, true, "Could not invoke executable."}, {43, true, nullptr}};
-    for (auto& c : cases) [&] {
-        SCOPED_TRACE(std::to_string(c.button) + (c.installed ? " installed" : "") +
-                     (c.box ? " unstartable" : ""));
-        Disc disc;
-        disc.Add("splash.bmp", Bmp(8, 8, 8).Bytes());
-        TempDir appDir, pathDir;
-        std::string installer = Unique("setup") + ".exe", app = Unique("app") + ".exe";
-        Child setup("D:\\" + installer), game(appDir / "game.exe");
-        RegKey key(kAppPaths + app, c.installed);
-        std::string command = "\"" + game.path + (c.box ? ".missing" : "") + "\" -x";
-        if (c.installed) {
-            key.Set(nullptr, command + '\0');
-            key.Set("Path", pathDir.path + '\0');
-        }
-        Launcher launcher("-A" + app + " -I" + installer, disc.path);
-        HWND hwnd = launcher.Window();
-        ASSERT_TRUE(hwnd);
         Click(GetDlgItem(hwnd, c.button));
         EXPECT_EQ(0u, launcher.Exit());
         EXPECT_EQ(c.box ? 1u : 0u, launcher.boxes.size());
-        EXPECT_EQ(c.box ? c.box : "", launcher.boxes.empty() ? "" : launcher.boxes[0].text);
+        EXPECT_EQ(c.box ? c.box : "", launcher.boxes.empty() ? "" : launcher.boxes.back().text);
         if (c.button == 43 || c.box)
             return;
-        Child& started = c.installed ? game : setup;
+        Child& started = c.app == Installed ? game : setup;
         ASSERT_TRUE(started.Wait()) << started.path << " did not start";
-        EXPECT_EQ(c.installed ? command : "D:\\" + installer, started.line);
-        EXPECT_EQ(c.installed ? pathDir.path : disc.path, started.dir);
+        EXPECT_EQ(c.app == Installed ? command : "D:\\" + installer, started.line);
+        EXPECT_EQ(c.app == Installed ? pathDir.path : disc.path, started.dir);
     }();
+    DestroyWindow(other);
 }
 
 // An MSI package is no program: the platform refuses to start it, and the
 // launcher hands it to the shell, which installs it with the parameters given.
-TEST(Buttons, InstallAnMsiPackage)
+TEST(Launcher, InstallsAnMsiPackage)
 {
     const std::string key = std::string(kAppPaths) + "autorun-msi-test.exe";
     auto installed = [&] {
