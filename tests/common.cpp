@@ -105,12 +105,13 @@ bool Child::Wait()
     std::string record;
     if (!WaitFor([&] {
             record = ReadFile(path + ".run");
-            return std::count(record.begin(), record.end(), '\n') == 2;
+            return std::count(record.begin(), record.end(), '\n') == 3;
         }))
         return false;
     std::istringstream in(record);
     std::getline(in, line);
     std::getline(in, dir);
+    std::getline(in, show);
     return true;
 }
 

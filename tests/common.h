@@ -36,13 +36,13 @@ struct RegKey {
     std::string sub;
 };
 
-// The child program copied to `path`; Wait() reads the command line and the
-// current directory it records when started.
+// The child program copied to `path`; Wait() reads the command line, the
+// current directory and the show state (-1: none) it records when started.
 struct Child {
     explicit Child(const std::string& path);
     ~Child();
     bool Wait();
-    std::string path, line, dir;
+    std::string path, line, dir, show;
 };
 
 struct Box {

@@ -107,6 +107,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             return;
         }
         ASSERT_TRUE(hwnd) << "no dialog";
+        EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) << "not above others";
         EXPECT_EQ(c.app == None ? "&Install" : "&Play", Text(GetDlgItem(hwnd, 42)));
         EXPECT_EQ("Cancel", Text(GetDlgItem(hwnd, 43)));
         EXPECT_EQ("Copyright 2026 Talvik Software", Text(GetDlgItem(hwnd, 0xFFFF)));

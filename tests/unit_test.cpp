@@ -235,6 +235,7 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
                                                                           : command),
                   Upper(child.line));
         EXPECT_EQ(Upper(c.path ? pathDir.path : "D:\\here"), Upper(child.dir));
+        EXPECT_EQ(c.action == Uninstall ? "1" : "-1", child.show) << "SW_SHOWNORMAL, or none";
     }();
     RemoveDirectoryA("D:\\here");
 }

@@ -1,6 +1,7 @@
 // A program for the launch tests, copied under the names a test needs
-// (setup.exe, game.exe). It writes its command line and current directory to
-// "<its own path>.run", one per line, and exits.
+// (setup.exe, game.exe). It writes its command line, its current directory
+// and the show state it was given (-1 for none) to "<its own path>.run", one
+// per line, and exits.
 #include <windows.h>
 
 #include <stdio.h>
@@ -18,7 +19,10 @@ int main()
     FILE* f = fopen(partial, "wb");
     if (!f)
         return 1;
-    fprintf(f, "%s\n%s\n", GetCommandLineA(), dir);
+    STARTUPINFOA si;
+    GetStartupInfoA(&si);
+    fprintf(f, "%s\n%s\n%d\n", GetCommandLineA(), dir,
+            si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1);
     fclose(f);
     return MoveFileExA(partial, record, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }
