@@ -323,6 +323,19 @@ TEST(Desktop, CopiesTextAndTellsThePlatform)
     for (size_t length : {0, 5, 70000}) {
         std::string text(length, 'a');
         ASSERT_EQ(1, CopyStringToClipboard(text.c_str(), NULL));
+        // Closed again: a window of another thread, as of another program,
+        // can open it.
+        HANDLE other = CreateThread(NULL, 0, [](LPVOID) WINAPI -> DWORD {
+            HWND w = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
+            DWORD ok = OpenClipboard(w) && CloseClipboard();
+            DestroyWindow(w);
+            return ok;
+        }, NULL, 0, NULL);
+        DWORD opened = 0;
+        WaitForSingleObject(other, 5000);
+        GetExitCodeThread(other, &opened);
+        CloseHandle(other);
+        EXPECT_EQ(1u, opened) << "the clipboard was left open";
         ASSERT_TRUE(OpenClipboard(NULL));
         const char* held = (const char*)GetClipboardData(CF_TEXT);
         EXPECT_EQ(text, held ? held : "(none)");
