@@ -368,6 +368,7 @@ TEST(Resources, MakeBitmapsAndPalettes)
     ASSERT_TRUE(CopyFileA(WinPath(CHILD_EXE).c_str(), module.c_str(), FALSE));
     shortTable.info.biClrUsed = 20;
     shortTable.table.resize(80);
+    shortTable.bits.append(1000, '\0');  // long enough for a full table: refused for its count
     cut.bits.pop_back();
     HANDLE update = BeginUpdateResourceA(module.c_str(), FALSE);
     for (auto& r : {std::make_pair("GOOD", bmp), std::make_pair("SHORT", shortTable),
