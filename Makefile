@@ -27,8 +27,11 @@ $(ARCHES:%=tests-%): tests-%: launcher-%
 	  $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)/tests-$* -j2 -- --no-print-directory
 
+# The screen tests run once more on a screen smaller than the dialog.
 test: $(ARCHES:%=tests-%)
 	@tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
+	@AUTORUN_SCREEN=320x240x24 AUTORUN_TESTS_ONLY=^Screen \
+	  tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
 
 demo: build
 	@tools/harness.sh tools/demo.sh $(BUILD)/i686/autorun.exe

@@ -149,6 +149,23 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
     DestroyWindow(other);
 }
 
+// Centred on the screen, or at its edge where the screen is the smaller (the
+// suite runs this once more on a screen of 320 x 240).
+TEST(Screen, HoldsTheDialogCentredOrAtItsEdge)
+{
+    Disc disc;
+    disc.Add("splash.bmp", Bmp(8, 8, 8).Bytes());
+    Launcher launcher("-AnoSuchApp.exe", disc.path);
+    HWND hwnd = launcher.Window();
+    ASSERT_TRUE(hwnd);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(std::max(0L, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2), r.left);
+    EXPECT_EQ(std::max(0L, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2), r.top);
+    PostMessageA(hwnd, WM_COMMAND, 43, 0);
+    EXPECT_EQ(0u, launcher.Exit());
+}
+
 // An MSI package is no program: the platform refuses to start it, and the
 // launcher hands it to the shell, which installs it with the parameters given.
 TEST(Launcher, InstallsAnMsiPackage)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs ctest in each test build directory given, all of them even when one
 # fails; exits non-zero if any failed. Meant to run inside tools/harness.sh.
+# AUTORUN_TESTS_ONLY, when set, is a ctest -R pattern of the tests to run.
 set -uo pipefail
 
 rc=0
@@ -27,7 +28,7 @@ for dir in "$@"; do
     continue
   fi
   echo "== $(basename "$dir")"
-  ctest --test-dir "$dir" --output-on-failure || rc=1
+  ctest --test-dir "$dir" --output-on-failure ${AUTORUN_TESTS_ONLY:+-R "$AUTORUN_TESTS_ONLY"} || rc=1
 done
 echo "== suite wall time: $(( $(date +%s) - start )) s"
 exit $rc
