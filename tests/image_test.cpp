@@ -47,6 +47,7 @@ TEST(Reader, AcceptsOrRefusesAFile)
     {"8 bits", [](Bmp&) {}, true, 256},
     {"4 bits", [](Bmp& b) { b = Picture(4); }, true, 16},
     {"1 bit", [](Bmp& b) { b = Picture(1); }, true, 2},
+    {"rows one bit past a dword", [](Bmp& b) { b = Bmp(1, 33, 3); }, true, 2},
     {"24 bits", [](Bmp& b) { b = Picture(24); }, true, 0},
     {"core header", [](Bmp& b) { b = Picture(8, true); }, true, 256},
     {"fewer colours and a gap before the bits",
@@ -107,8 +108,10 @@ TEST(Reader, AcceptsOrRefusesAFile)
         for (long i = 0; i < dib->NumColors(); i++)
             want += bmp.core ? bmp.table.substr(3 * i, 3) + '\0' : bmp.table.substr(4 * i, 4);
         EXPECT_EQ(want, table);
-        EXPECT_EQ(bmp.bits.substr(0, h->biSizeImage),
-                  std::string((const char*)dib->GetBits(), h->biSizeImage));
+        const DWORD image = bmp.info.biCompression == BI_RLE8 ? bmp.info.biSizeImage
+            : (bmp.info.biBitCount * bmp.info.biWidth + 31) / 32 * 4 * bmp.info.biHeight;
+        EXPECT_EQ(image, h->biSizeImage);
+        EXPECT_EQ(bmp.bits.substr(0, image), std::string((const char*)dib->GetBits(), image));
         dib.reset();
         EXPECT_EQ(before.Held, TDib::BlockStats().Held) << "a block outlived its DIB";
     }();
@@ -194,6 +197,13 @@ TEST(Gdi, PaletteAndBitmapShowThePicture)
         EXPECT_EQ(-1, TGdiObject::RefCount(hBmp));
     }
     EXPECT_EQ(0, TGdiObject::RefRecords());
+    Bmp twelve(8, 2, 2);
+    twelve.info.biClrUsed = 12;
+    twelve.table.resize(48);
+    TempDir dir;
+    WriteFile(dir / "p.bmp", twelve.Bytes());
+    TPalette palette(TDib((dir / "p.bmp").c_str()), 0);
+    EXPECT_EQ(12u, GetPaletteEntries(palette.GetHandle(), 0, 0, NULL)) << "a table of 12 colours";
 }
 
 // The splash loader gives a complete pair or a box and nothing; releasing
