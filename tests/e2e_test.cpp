@@ -177,6 +177,19 @@ TEST(Launcher, InstallsAnMsiPackage)
         RegCloseKey(h);
         return found;
     };
+    auto uninstall = [] {
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi;
+        std::string line = "msiexec /x " + WinPath(MSI_PACKAGE) + " /qn";
+        ASSERT_TRUE(CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    };
+    // A run that was stopped half-way leaves the package installed.
+    if (installed())
+        uninstall();
     ASSERT_FALSE(installed()) << key << " is there before the package is installed";
     Disc disc;
     disc.Add("package.msi", ReadFile(WinPath(MSI_PACKAGE)));
@@ -194,14 +207,7 @@ TEST(Launcher, InstallsAnMsiPackage)
         ASSERT_TRUE(launcher.boxes.empty()) << launcher.boxes[0].text;
         ASSERT_TRUE(WaitFor(installed, 60000)) << "the package did not register " << key;
     }
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    std::string uninstall = "msiexec /x " + disc.files[0] + " /qn";
-    ASSERT_TRUE(CreateProcessA(NULL, &uninstall[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    uninstall();
     EXPECT_FALSE(installed()) << "msiexec /x left " << key;
 }
 
