@@ -142,10 +142,15 @@ void Click(HWND button)
         GetWindowRect(button, &r);
         at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         // A click that lands while the window is being activated can be
-        // taken by the activation: wait until it is the active one.
+        // taken by the activation: wait until its thread has made it the
+        // active window and given the focus.
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(GetWindowThreadProcessId(button, NULL), &gui);
         return IsWindowVisible(button) && IsWindowEnabled(button) &&
-               WindowFromPoint(at) == button &&
-               GetForegroundWindow() == GetAncestor(button, GA_ROOT);
+               WindowFromPoint(at) == button && gui.hwndFocus &&
+               GetForegroundWindow() == GetAncestor(button, GA_ROOT) &&
+               gui.hwndActive == GetAncestor(button, GA_ROOT);
     })) << "'" << Text(button) << "' is not visible, enabled, uncovered and active";
     // Under Wine a pointer motion from an earlier move can still be on its
     // way from the X server and carry the press elsewhere: a press the button
