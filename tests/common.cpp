@@ -45,11 +45,11 @@ void WriteFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TempDir::TempDir()
+TempDir::TempDir(const std::string& root)
 {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    path = temp + Unique("autorun-");
+    path = (root.empty() ? temp : root) + Unique("autorun-");
     CreateDirectoryA(path.c_str(), NULL);
 }
 

@@ -19,9 +19,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 extern const std::string kLauncher;
 extern const char kAppPaths[];
 
-// A new folder below %TEMP%, removed with its contents.
+// A new folder below `root` (%TEMP% when empty), removed with its contents.
 struct TempDir {
-    TempDir();
+    explicit TempDir(const std::string& root = "");
     ~TempDir();
     std::string operator/(const std::string& name) const { return path + "\\" + name; }
     std::string path;

@@ -5,24 +5,6 @@
 
 namespace {
 
-// A folder of its own on D: with the given files, removed with them.
-struct Disc {
-    Disc() : path("D:\\" + Unique("disc")) { CreateDirectoryA(path.c_str(), NULL); }
-    ~Disc()
-    {
-        for (const std::string& f : files)
-            DeleteFileA(f.c_str());
-        RemoveDirectoryA(path.c_str());
-    }
-    void Add(const std::string& name, const std::string& bytes)
-    {
-        files.push_back(path + "\\" + name);
-        WriteFile(files.back(), bytes);
-    }
-    std::string path;
-    std::vector<std::string> files;
-};
-
 // Whether every pixel of the frame's inside on the screen is the picture's.
 int WrongPixels(HWND frame, const Bmp& bmp, int w, int h)
 {
@@ -85,10 +67,10 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
     for (auto& c : cases) [&] {
         SCOPED_TRACE(std::string(c.args) + " app " + std::to_string(c.app) + ", " +
                      std::to_string(c.bits) + " bits " + std::to_string(c.width));
-        Disc disc;
+        TempDir disc("D:\\");
         Bmp bmp((WORD)c.bits, c.width > 0 ? c.width : interiorW - c.width,
                 c.height > 0 ? c.height : interiorH - c.height);
-        disc.Add(c.file ? c.file : "splash.bmp", bmp.Bytes());
+        WriteFile(disc / (c.file ? c.file : "splash.bmp"), bmp.Bytes());
         TempDir appDir, pathDir;
         std::string installer = Unique("setup") + ".exe", app = Unique("app") + ".exe";
         Child setup("D:\\" + installer), game(appDir / "game.exe");
@@ -153,8 +135,8 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
 // suite runs this once more on a screen of 320 x 240).
 TEST(Screen, HoldsTheDialogCentredOrAtItsEdge)
 {
-    Disc disc;
-    disc.Add("splash.bmp", Bmp(8, 8, 8).Bytes());
+    TempDir disc("D:\\");
+    WriteFile(disc / "splash.bmp", Bmp(8, 8, 8).Bytes());
     Launcher launcher("-AnoSuchApp.exe", disc.path);
     HWND hwnd = launcher.Window();
     ASSERT_TRUE(hwnd);
@@ -191,9 +173,9 @@ TEST(Launcher, InstallsAnMsiPackage)
     if (installed())
         uninstall();
     ASSERT_FALSE(installed()) << key << " is there before the package is installed";
-    Disc disc;
-    disc.Add("package.msi", ReadFile(WinPath(MSI_PACKAGE)));
-    disc.Add("splash.bmp", Bmp(8, 8, 8).Bytes());
+    TempDir disc("D:\\");
+    WriteFile(disc / "package.msi", ReadFile(WinPath(MSI_PACKAGE)));
+    WriteFile(disc / "splash.bmp", Bmp(8, 8, 8).Bytes());
     for (const std::string label : {"&Install", "&Play"}) {
         Launcher launcher("-Aautorun-msi-test.exe -I(" + disc.path.substr(3) +
                           "\\package.msi /qn)", disc.path);

@@ -19,13 +19,19 @@ static bool IsFile(const char* szName)
     return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The first iLength characters of szLine, as a string in szFile.
+static void CopyName(char* szFile, const char* szLine, size_t iLength)
+{
+    memcpy(szFile, szLine, iLength);
+    szFile[iLength] = '\0';
+}
+
 // Whether the first iLength characters of szLine name a file, as they stand
 // or, when their last part has no extension, with ".exe"; szFile receives
 // the name tried last.
 static bool NamesFile(const char* szLine, size_t iLength, char* szFile)
 {
-    memcpy(szFile, szLine, iLength);
-    szFile[iLength] = '\0';
+    CopyName(szFile, szLine, iLength);
     if (IsFile(szFile))
         return true;
     const char* szPart = szFile;
@@ -50,8 +56,7 @@ static const char* SplitCommandLine(const char* szLine, char* szFile)
     if (*szLine == '"') {
         const char* szEnd = strchr(++szLine, '"');
         iLength = szEnd ? (size_t)(szEnd - szLine) : strlen(szLine);
-        memcpy(szFile, szLine, iLength);
-        szFile[iLength] = '\0';
+        CopyName(szFile, szLine, iLength);
         szRest = szEnd ? szEnd + 1 : szLine + iLength;
     } else {
         iLength = 0;
@@ -61,8 +66,7 @@ static const char* SplitCommandLine(const char* szLine, char* szFile)
                 break;
             if (!szLine[iLength++]) {
                 iLength = strcspn(szLine, " \t");
-                memcpy(szFile, szLine, iLength);
-                szFile[iLength] = '\0';
+                CopyName(szFile, szLine, iLength);
                 break;
             }
         }
