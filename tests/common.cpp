@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 const std::string kLauncher = WinPath(AUTORUN_EXE);
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
@@ -45,6 +46,26 @@ void WriteFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// This process's open handles. GetProcessHandleCount gives 0 under Wine, so
+// every handle value in the range a small process uses is asked about (the
+// lowest free value is given out first).
+int Handles()
+{
+    int n = 0;
+    DWORD flags;
+    for (ULONG_PTR value = 4; value < 0x1000; value += 4)
+        n += GetHandleInformation((HANDLE)value, &flags) != 0;
+    return n;
+}
+
+std::string Text(HWND hwnd)
+{
+    WCHAR text[1100];
+    char ansi[2200];
+    int n = InternalGetWindowText(hwnd, text, 1100);
+    return std::string(ansi, WideCharToMultiByte(CP_ACP, 0, text, n, ansi, sizeof ansi, 0, 0));
+}
+
 TempDir::TempDir(const std::string& root)
 {
     char temp[MAX_PATH];
@@ -56,16 +77,14 @@ TempDir::TempDir(const std::string& root)
 TempDir::~TempDir()
 {
     std::string from = path + '\0';
-    SHFILEOPSTRUCTA op = {NULL, FO_DELETE, from.c_str(), NULL,
-                          FOF_NO_UI, FALSE, NULL, NULL};
+    SHFILEOPSTRUCTA op = {NULL, FO_DELETE, from.c_str(), NULL, FOF_NO_UI, FALSE, NULL, NULL};
     SHFileOperationA(&op);
 }
 
 RegKey::RegKey(const std::string& s, bool create) : sub(s)
 {
     HKEY h;
-    if (create && RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, NULL, 0, KEY_WRITE, NULL,
-                                  &h, NULL) == ERROR_SUCCESS)
+    if (create && !RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, 0, 0, KEY_WRITE, 0, &h, 0))
         RegCloseKey(h);
 }
 
@@ -101,7 +120,6 @@ Child::~Child()
 
 bool Child::Wait()
 {
-    // The record appears whole, but may be held open a moment by the rename.
     std::string record;
     if (!WaitFor([&] {
             record = ReadFile(path + ".run");
@@ -109,18 +127,8 @@ bool Child::Wait()
         }))
         return false;
     std::istringstream in(record);
-    std::getline(in, line);
-    std::getline(in, dir);
-    std::getline(in, show);
+    std::getline(std::getline(std::getline(in, line), dir), show);
     return true;
-}
-
-std::string Text(HWND hwnd)
-{
-    WCHAR text[1100];
-    char ansi[2200];
-    int n = InternalGetWindowText(hwnd, text, 1100);
-    return std::string(ansi, WideCharToMultiByte(CP_ACP, 0, text, n, ansi, sizeof ansi, 0, 0));
 }
 
 static void Mouse(POINT pt, DWORD flags)
@@ -136,6 +144,7 @@ static void Mouse(POINT pt, DWORD flags)
 
 void Click(HWND button)
 {
+    const HWND root = GetAncestor(button, GA_ROOT);
     POINT at = {};
     ASSERT_TRUE(WaitFor([&] {
         RECT r;
@@ -144,13 +153,10 @@ void Click(HWND button)
         // A click that lands while the window is being activated can be
         // taken by the activation: wait until its thread has made it the
         // active window and given the focus.
-        GUITHREADINFO gui = {};
-        gui.cbSize = sizeof gui;
+        GUITHREADINFO gui = {sizeof gui};
         GetGUIThreadInfo(GetWindowThreadProcessId(button, NULL), &gui);
-        return IsWindowVisible(button) && IsWindowEnabled(button) &&
-               WindowFromPoint(at) == button && gui.hwndFocus &&
-               GetForegroundWindow() == GetAncestor(button, GA_ROOT) &&
-               gui.hwndActive == GetAncestor(button, GA_ROOT);
+        return IsWindowVisible(button) && IsWindowEnabled(button) && WindowFromPoint(at) == button &&
+               gui.hwndFocus && gui.hwndActive == root && GetForegroundWindow() == root;
     })) << "'" << Text(button) << "' is not visible, enabled, uncovered and active";
     // Every click of these tests closes the button's window or brings up a
     // box over it. Under Wine a pointer motion or a focus change still on its
@@ -159,7 +165,6 @@ void Click(HWND button)
     // active and unpressed after the release, never had the click, so it is
     // clicked again. The launcher's own code has no part in whether input
     // arrives, and a click it ignores is ignored every time.
-    const HWND root = GetAncestor(button, GA_ROOT);
     auto pushed = [&] {
         DWORD_PTR state = 0;
         SendMessageTimeoutA(button, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 1000, &state);
@@ -173,62 +178,43 @@ void Click(HWND button)
         Mouse(at, MOUSEEVENTF_LEFTDOWN);
         bool down = WaitFor(pushed, 5000);
         Mouse(at, MOUSEEVENTF_LEFTUP);
-        done = down && WaitFor([&] {
-            return !IsWindow(root) || GetForegroundWindow() != root;
-        }, 5000);
-        done = done || (IsWindow(button) && pushed());
+        done = (down && WaitFor([&] { return !IsWindow(root) || GetForegroundWindow() != root; },
+                                5000)) || (IsWindow(button) && pushed());
     }
     EXPECT_TRUE(done) << "'" << Text(button) << "' never took the click";
 }
 
-// The visible top-level windows of process `pid` of class `cls`.
-static std::vector<HWND> Windows(DWORD pid, const char* cls)
-{
-    std::pair<std::pair<DWORD, const char*>, std::vector<HWND>> found({pid, cls}, {});
-    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
-        auto* f = (decltype(found)*)p;
-        char name[32] = "";
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        GetClassNameA(hwnd, name, sizeof name);
-        if (owner == f->first.first && !strcmp(name, f->first.second) && IsWindowVisible(hwnd))
-            f->second.push_back(hwnd);
-        return TRUE;
-    }, (LPARAM)&found);
-    return found.second;
-}
+static std::vector<std::string>* g_boxes;
 
-void AnswerBoxes(DWORD pid, std::vector<Box>* seen)
+// A box is answered once it is active, and read as it goes: its text is
+// set after its activation.
+static LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
 {
-    for (HWND box : Windows(pid, "#32770")) {
-        seen->push_back({box, Text(box), Text(GetDlgItem(box, 0xFFFF))});
-        Click(GetDlgItem(box, IDOK));
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "the box stays: " << Text(box);
+    char cls[8] = "";
+    HWND box = (HWND)wParam;
+    if ((code == HCBT_ACTIVATE || code == HCBT_DESTROYWND) && GetClassNameA(box, cls, sizeof cls) &&
+        !strcmp(cls, "#32770")) {
+        if (code == HCBT_ACTIVATE)
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        else
+            g_boxes->push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
     }
+    return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
-Outcome RunAnswering(const std::function<int()>& action)
+std::vector<std::string> RunAnswering(const std::function<void()>& action)
 {
-    std::pair<const std::function<int()>*, int> job(&action, -1);
-    HANDLE thread = CreateThread(NULL, 0, [](LPVOID p) WINAPI -> DWORD {
-        auto* j = (decltype(job)*)p;
-        j->second = (*j->first)();
-        return 0;
-    }, &job, 0, NULL);
-    Outcome outcome = {-1, {}};
-    EXPECT_TRUE(WaitFor([&] {
-        AnswerBoxes(GetCurrentProcessId(), &outcome.boxes);
-        return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-    }, 20000)) << "the action did not return";
-    CloseHandle(thread);
-    outcome.result = job.second;
-    return outcome;
+    std::vector<std::string> boxes;
+    g_boxes = &boxes;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerBox, NULL, GetCurrentThreadId());
+    action();
+    UnhookWindowsHookEx(hook);
+    return boxes;
 }
 
 Launcher::Launcher(const std::string& args, const std::string& dir)
 {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
+    STARTUPINFOA si = {sizeof si};
     std::string line = "\"" + kLauncher + "\" " + args;
     EXPECT_TRUE(CreateProcessA(kLauncher.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL,
                                dir.c_str(), &si, &pi)) << line;
@@ -245,15 +231,41 @@ Launcher::~Launcher()
     CloseHandle(pi.hThread);
 }
 
+// The first visible top-level window of class `cls` of process `pid`.
+static HWND Find(DWORD pid, const char* cls)
+{
+    std::tuple<DWORD, const char*, HWND> f(pid, cls, NULL);
+    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
+        auto& [owner, name, found] = *(std::tuple<DWORD, const char*, HWND>*)p;
+        char buf[32] = "";
+        DWORD id = 0;
+        GetWindowThreadProcessId(hwnd, &id);
+        GetClassNameA(hwnd, buf, sizeof buf);
+        found = id == owner && IsWindowVisible(hwnd) && !strcmp(buf, name) ? hwnd : NULL;
+        return !found;
+    }, (LPARAM)&f);
+    return std::get<2>(f);
+}
+
+bool Launcher::Serve(const std::function<bool()>& done, DWORD ms)
+{
+    return WaitFor([&] {
+        if (HWND box = Find(pi.dwProcessId, "#32770")) {
+            boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
+            Click(GetDlgItem(box, IDOK));
+            EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "the box stays: " << boxes.back();
+        }
+        return done();
+    }, ms);
+}
+
 HWND Launcher::Window()
 {
     HWND found = NULL;
-    WaitFor([&] {
-        AnswerBoxes(pi.dwProcessId, &boxes);
-        std::vector<HWND> splash = Windows(pi.dwProcessId, "SPLASH_SCREEN");
-        found = splash.empty() ? NULL : splash[0];
+    Serve([&] {
+        found = Find(pi.dwProcessId, "SPLASH_SCREEN");
         return found || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-    });
+    }, 10000);
     // A sent message is answered only from the launcher's message loop,
     // which it enters once its dialog is set up.
     DWORD_PTR result;
@@ -264,10 +276,7 @@ HWND Launcher::Window()
 DWORD Launcher::Exit(DWORD ms)
 {
     DWORD code = STILL_ACTIVE;
-    WaitFor([&] {
-        AnswerBoxes(pi.dwProcessId, &boxes);
-        return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-    }, ms);
+    Serve([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, ms);
     GetExitCodeProcess(pi.hProcess, &code);
     return code;
 }
@@ -303,39 +312,4 @@ DWORD Bmp::Colour(int x, int y) const
     int index = (stored >> (8 - depth - bit % 8)) & ((1 << depth) - 1);
     const BYTE* entry = (const BYTE*)table.data() + (core ? 3 : 4) * index;
     return (DWORD)entry[2] << 16 | (DWORD)entry[1] << 8 | entry[0];
-}
-
-HWND SplashTemplate()
-{
-    HMODULE exe = LoadLibraryExA(kLauncher.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC res = FindResourceA(exe, "SPLASH_SCREEN", RT_DIALOG);
-    if (!res)
-        return NULL;
-    std::string tmpl((const char*)LockResource(LoadResource(exe, res)), SizeofResource(exe, res));
-    FreeLibrary(exe);
-    ((DLGTEMPLATE*)&tmpl[0])->style &= ~WS_VISIBLE;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.cbWndExtra = DLGWINDOWEXTRA;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "SPLASH_SCREEN";
-    RegisterClassA(&wc);
-    return CreateDialogIndirectParamA(wc.hInstance, (DLGTEMPLATE*)&tmpl[0], NULL, NULL, 0);
-}
-
-// A program under Wine cannot read other programs' pixels: the harness takes
-// the shot for it when asked through a file.
-std::string Screenshot()
-{
-    char dir[MAX_PATH] = "";
-    EXPECT_TRUE(GetEnvironmentVariableA("AUTORUN_SCREEN_DIR", dir, sizeof dir))
-        << "run under tools/harness.sh";
-    std::string base = WinPath(dir) + "\\" + Unique("shot"), shot = base + ".rgb";
-    WriteFile(base + ".request", "\n");
-    EXPECT_TRUE(WaitFor([&] {
-        return GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES;
-    })) << "no screenshot came";
-    std::string rgb = ReadFile(shot);
-    DeleteFileA(shot.c_str());
-    return rgb;
 }

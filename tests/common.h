@@ -1,6 +1,6 @@
 // The platform chores every test shares: files, registry keys, child
-// programs, the launcher as a process, its windows and boxes, the mouse and
-// the screen. Every wait is on a condition and bounded.
+// programs, the launcher as a process, its windows and boxes, the mouse.
+// Every wait is on a condition and bounded.
 #ifndef AUTORUN_TESTS_COMMON_H
 #define AUTORUN_TESTS_COMMON_H
 #include <windows.h>
@@ -16,6 +16,9 @@ std::string Unique(const char* prefix);
 std::string WinPath(const std::string& unixPath);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+std::string Text(HWND hwnd);
+// This process's open handles.
+int Handles();
 extern const std::string kLauncher;
 extern const char kAppPaths[];
 
@@ -28,7 +31,8 @@ struct TempDir {
 };
 
 // HKLM\<sub> in this program's registry view, which the launcher of the same
-// target reads; deleted with everything below it.
+// target reads; deleted with everything below it. Set stores `data` exactly:
+// a terminator only when it holds one.
 struct RegKey {
     explicit RegKey(const std::string& sub, bool create = true);
     ~RegKey();
@@ -45,33 +49,27 @@ struct Child {
     std::string path, line, dir, show;
 };
 
-struct Box {
-    HWND hwnd;
-    std::string caption, text;
-};
-std::string Text(HWND hwnd);
 // A real left click on a button, made once it is visible, enabled, uncovered
 // and in the active window.
 void Click(HWND button);
-// Answers every box process `pid` shows now with a click on OK.
-void AnswerBoxes(DWORD pid, std::vector<Box>* seen);
-// Runs `action` on a thread of its own, answering its boxes as a user does.
-struct Outcome {
-    int result;
-    std::vector<Box> boxes;
-};
-Outcome RunAnswering(const std::function<int()>& action);
 
-// The launcher started as the shell starts it, with `args`, in `dir`.
+// Runs `action` in this thread, answering with OK each box it shows; the
+// boxes as "caption|text".
+std::vector<std::string> RunAnswering(const std::function<void()>& action);
+
+// The launcher started as the shell starts it, with `args`, in `dir`. Its
+// boxes are answered with a click and recorded as "caption|text".
 struct Launcher {
     Launcher(const std::string& args, const std::string& dir);
     ~Launcher();
-    // The visible splash window once the launcher serves its messages,
-    // answering the boxes shown before it; null when the launcher exits first.
+    // The visible splash window once the launcher serves its messages; null
+    // when the launcher exits first.
     HWND Window();
-    // Answers boxes until the launcher exits: its exit code, or STILL_ACTIVE.
+    // Its exit code, or STILL_ACTIVE after `ms`.
     DWORD Exit(DWORD ms = 10000);
-    std::vector<Box> boxes;
+    // Answers boxes until `done` holds; false after `ms`.
+    bool Serve(const std::function<bool()>& done, DWORD ms);
+    std::vector<std::string> boxes;
     PROCESS_INFORMATION pi = {};
 };
 
@@ -88,10 +86,4 @@ struct Bmp {
     bool core;
     std::string masks, table, gap, bits;
 };
-
-// The splash dialog made hidden in this process from the launcher's own
-// template, as the launcher makes it before it moves anything.
-HWND SplashTemplate();
-// The screen as the X server shows it: 3 bytes a pixel, rows from the top.
-std::string Screenshot();
 #endif
