@@ -100,6 +100,8 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         {" -PNoSuchWindowClass", None, nullptr, 8, 8, 8, "Talvik", 43, nullptr},
         {"", None, "other.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
         {"", None, nullptr, 24, 8, 8, "Talvik", 43, kNoBitmap},
+        {" -Shidden.bmp", None, "hidden.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
+        {" -Sfolder.bmp", None, "folder.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
         {"", Package, nullptr, 8, 8, 8, "Talvik", 42, nullptr},
     };
     HWND tmpl = SplashTemplate();
@@ -120,7 +122,11 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         TempDir disc("D:\\"), appDir, pathDir;
         Bmp bmp((WORD)c.bits, c.width > 0 ? c.width : interiorW - c.width,
                 c.height > 0 ? c.height : interiorH - c.height);
-        WriteFile(disc / (c.file ? c.file : "splash.bmp"), bmp.Bytes());
+        // A picture named folder.bmp is a folder, one named hidden.bmp hidden.
+        const std::string file = disc / (c.file ? c.file : "splash.bmp");
+        if (!CreateDirectoryA(strstr(file.c_str(), "folder") ? file.c_str() : "", NULL))
+            WriteFile(file, bmp.Bytes());
+        SetFileAttributesA(strstr(file.c_str(), "hidden") ? file.c_str() : "", FILE_ATTRIBUTE_HIDDEN);
         std::string installer = Unique("setup") + ".exe", app = Unique("app") + ".exe";
         Child setup("D:\\" + installer), game(appDir / "game.exe");
         if (c.app == Package) {
@@ -155,7 +161,8 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             *offset = (interior - picture) / 2;
             return *offset < 0 ? (*offset = 0, interior) : picture;
         };
-        const bool shown = c.bits < 24 && (!c.file || strstr(c.args, c.file));
+        // A box before the dialog says that there is no picture.
+        const bool shown = !c.box || c.button == 42;
         int left, top, wrong = -1;
         const int w = fit(interiorW, bmp.info.biWidth, &left), h = fit(interiorH, bmp.info.biHeight, &top);
         HWND hFrame = GetDlgItem(hwnd, 45);
