@@ -6,69 +6,279 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+const std::string kLauncher = AUTORUN_EXE;
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
 // Serves this thread's messages until `condition` holds or `ms` have passed.
-bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000);
-std::string Unique(const char* prefix);
-std::string WinPath(const std::string& unixPath);
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string Text(HWND hwnd);
-// This process's open handles.
-int Handles();
-extern const std::string kLauncher;
-extern const char kAppPaths[];
+inline bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000)
+{
+    for (DWORD start = GetTickCount(); !condition();) {
+        if (GetTickCount() - start > ms)
+            return false;
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+inline std::string Unique(const char* prefix)
+{
+    static unsigned counter;
+    return prefix + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+}
+
+inline std::string ReadFile(const std::string& path)
+{
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string Text(HWND hwnd)
+{
+    WCHAR text[1100];
+    char ansi[2200];
+    int n = InternalGetWindowText(hwnd, text, 1100);
+    return std::string(ansi, WideCharToMultiByte(CP_ACP, 0, text, n, ansi, sizeof ansi, 0, 0));
+}
+
+// This process's open handles. GetProcessHandleCount gives 0 under Wine, so
+// every handle value in the range a small process uses is asked about (the
+// lowest free value is given out first).
+inline int Handles()
+{
+    int n = 0;
+    DWORD flags;
+    for (ULONG_PTR value = 4; value < 0x1000; value += 4)
+        n += GetHandleInformation((HANDLE)value, &flags) != 0;
+    return n;
+}
 
 // A new folder below `root` (%TEMP% when empty), removed with its contents.
 struct TempDir {
-    explicit TempDir(const std::string& root = "");
-    ~TempDir();
+    explicit TempDir(const std::string& root = "")
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        path = (root.empty() ? temp : root) + Unique("autorun-");
+        CreateDirectoryA(path.c_str(), NULL);
+    }
+    ~TempDir()
+    {
+        std::string from = path + '\0';
+        SHFILEOPSTRUCTA op = {NULL, FO_DELETE, from.c_str(), NULL, FOF_NO_UI, FALSE, NULL, NULL};
+        SHFileOperationA(&op);
+    }
     std::string operator/(const std::string& name) const { return path + "\\" + name; }
     std::string path;
 };
 
 // HKLM\<sub> in this program's registry view, which the launcher of the same
-// target reads; deleted with everything below it. Set stores `data` exactly:
-// a terminator only when it holds one.
+// target reads; deleted with everything below it.
 struct RegKey {
-    explicit RegKey(const std::string& sub, bool create = true);
-    ~RegKey();
-    void Set(const char* name, const std::string& data, DWORD type = REG_SZ);
+    explicit RegKey(const std::string& s, bool create = true) : sub(s)
+    {
+        HKEY h;
+        if (create && !RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, 0, 0, KEY_WRITE, 0, &h, 0))
+            RegCloseKey(h);
+    }
+    ~RegKey()
+    {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, sub.c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, sub.c_str());
+    }
+    // Stores `data` exactly: the platform counts a string's terminator in
+    // when the byte after the data is zero, so the byte after is not.
+    void Set(const char* name, const std::string& data, DWORD type = REG_SZ)
+    {
+        std::string bytes = data + 'X';
+        HKEY h;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_WRITE, &h));
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(h, name, 0, type, (const BYTE*)bytes.data(), (DWORD)data.size()));
+        RegCloseKey(h);
+    }
     std::string sub;
 };
 
 // The child program copied to `path`; Wait() reads the command line, the
 // current directory and the show state (-1: none) it records when started.
 struct Child {
-    explicit Child(const std::string& path);
-    ~Child();
-    bool Wait();
+    explicit Child(const std::string& p) : path(p)
+    {
+        EXPECT_TRUE(CopyFileA(CHILD_EXE, path.c_str(), FALSE)) << path;
+    }
+    // The copy may still be running for a moment after it wrote its record.
+    ~Child()
+    {
+        WaitFor([&] { return DeleteFileA(path.c_str()) != 0; }, 5000);
+        DeleteFileA((path + ".run").c_str());
+    }
+    bool Wait()
+    {
+        std::string record;
+        if (!WaitFor([&] {
+                record = ReadFile(path + ".run");
+                return std::count(record.begin(), record.end(), '\n') == 3;
+            }))
+            return false;
+        std::istringstream in(record);
+        std::getline(std::getline(std::getline(in, line), dir), show);
+        return true;
+    }
     std::string path, line, dir, show;
 };
 
 // A real left click on a button, made once it is visible, enabled, uncovered
 // and in the active window.
-void Click(HWND button);
+inline void Click(HWND button)
+{
+    const HWND root = GetAncestor(button, GA_ROOT);
+    POINT at = {};
+    ASSERT_TRUE(WaitFor([&] {
+        RECT r;
+        GetWindowRect(button, &r);
+        at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        // A click that lands while the window is being activated can be
+        // taken by the activation: wait until its thread has made it the
+        // active window and given the focus.
+        GUITHREADINFO gui = {sizeof gui};
+        GetGUIThreadInfo(GetWindowThreadProcessId(button, NULL), &gui);
+        return IsWindowVisible(button) && IsWindowEnabled(button) && WindowFromPoint(at) == button &&
+               gui.hwndFocus && gui.hwndActive == root && GetForegroundWindow() == root;
+    })) << "'" << Text(button) << "' is not visible, enabled, uncovered and active";
+    // Every click of these tests closes the button's window or brings up a
+    // box over it. Under Wine a pointer motion or a focus change still on its
+    // way from the X server can carry the press or the release elsewhere, and
+    // the click is lost: a button that shows no press, or whose window stays
+    // active and unpressed after the release, never had the click, so it is
+    // clicked again. The launcher's own code has no part in whether input
+    // arrives, and a click it ignores is ignored every time.
+    auto pushed = [&] {
+        DWORD_PTR state = 0;
+        SendMessageTimeoutA(button, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 1000, &state);
+        return (state & BST_PUSHED) != 0;
+    };
+    bool done = false;
+    for (int attempt = 0; attempt < 3 && !done; attempt++) {
+        SetCursorPos(at.x, at.y);
+        POINT now;
+        ASSERT_TRUE(WaitFor([&] { return GetCursorPos(&now) && now.x == at.x && now.y == at.y; }));
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        bool down = WaitFor(pushed, 5000);
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        done = (down && WaitFor([&] { return !IsWindow(root) || GetForegroundWindow() != root; },
+                                5000)) || (IsWindow(button) && pushed());
+    }
+    EXPECT_TRUE(done) << "'" << Text(button) << "' never took the click";
+}
 
-// Runs `action` in this thread, answering with OK each box it shows; the
-// boxes as "caption|text".
-std::vector<std::string> RunAnswering(const std::function<void()>& action);
+// Runs `action` in this thread, answering with OK each box it shows: once
+// it is active, and read as it goes, since its text comes after. The boxes
+// as "caption|text".
+inline std::vector<std::string> RunAnswering(const std::function<void()>& action)
+{
+    static std::vector<std::string> boxes;
+    boxes.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, [](int code, WPARAM wParam, LPARAM lParam) WINAPI -> LRESULT {
+        char cls[8] = "";
+        HWND box = (HWND)wParam;
+        if (code == HCBT_ACTIVATE || code == HCBT_DESTROYWND)
+            if (GetClassNameA(box, cls, sizeof cls) && !strcmp(cls, "#32770"))
+                code == HCBT_ACTIVATE ? (void)PostMessageA(box, WM_COMMAND, IDOK, 0)
+                    : boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
+        return CallNextHookEx(NULL, code, wParam, lParam);
+    }, NULL, GetCurrentThreadId());
+    action();
+    UnhookWindowsHookEx(hook);
+    return boxes;
+}
+
+// The first visible top-level window of class `cls` of process `pid`.
+inline HWND Find(DWORD pid, const char* cls)
+{
+    std::tuple<DWORD, const char*, HWND> f(pid, cls, NULL);
+    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
+        auto& [owner, name, found] = *(std::tuple<DWORD, const char*, HWND>*)p;
+        char buf[32] = "";
+        DWORD id = 0;
+        GetWindowThreadProcessId(hwnd, &id);
+        GetClassNameA(hwnd, buf, sizeof buf);
+        found = id == owner && IsWindowVisible(hwnd) && !strcmp(buf, name) ? hwnd : NULL;
+        return !found;
+    }, (LPARAM)&f);
+    return std::get<2>(f);
+}
 
 // The launcher started as the shell starts it, with `args`, in `dir`. Its
 // boxes are answered with a click and recorded as "caption|text".
 struct Launcher {
-    Launcher(const std::string& args, const std::string& dir);
-    ~Launcher();
+    Launcher(const std::string& args, const std::string& dir)
+    {
+        STARTUPINFOA si = {sizeof si};
+        std::string line = "\"" + kLauncher + "\" " + args;
+        EXPECT_TRUE(CreateProcessA(kLauncher.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL,
+                                   dir.c_str(), &si, &pi)) << line;
+    }
+    ~Launcher()
+    {
+        if (pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            ADD_FAILURE() << "the launcher is still running";
+            TerminateProcess(pi.hProcess, 99);
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    // Answers boxes until `done` holds; false after `ms`.
+    bool Serve(const std::function<bool()>& done, DWORD ms)
+    {
+        return WaitFor([&] {
+            if (HWND box = Find(pi.dwProcessId, "#32770")) {
+                boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
+                Click(GetDlgItem(box, IDOK));
+                EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "the box stays: " << boxes.back();
+            }
+            return done();
+        }, ms);
+    }
     // The visible splash window once the launcher serves its messages; null
     // when the launcher exits first.
-    HWND Window();
+    HWND Window()
+    {
+        HWND found = NULL;
+        Serve([&] {
+            found = Find(pi.dwProcessId, "SPLASH_SCREEN");
+            return found || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+        }, 10000);
+        // A sent message is answered only from the launcher's message loop,
+        // which it enters once its dialog is set up.
+        DWORD_PTR result;
+        SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+        return found;
+    }
     // Its exit code, or STILL_ACTIVE after `ms`.
-    DWORD Exit(DWORD ms = 10000);
-    // Answers boxes until `done` holds; false after `ms`.
-    bool Serve(const std::function<bool()>& done, DWORD ms);
+    DWORD Exit(DWORD ms = 10000)
+    {
+        DWORD code = STILL_ACTIVE;
+        Serve([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, ms);
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
     std::vector<std::string> boxes;
     PROCESS_INFORMATION pi = {};
 };
@@ -77,10 +287,37 @@ struct Launcher {
 // full colour table (entry i is red 7i, green 3i, blue 255 - i) and pixel
 // bytes that change along each row.
 struct Bmp {
-    Bmp(WORD bitCount, LONG width, LONG height, bool core = false);
-    std::string Bytes() const;  // bfSize and bfOffBits from the parts unless set
+    Bmp(WORD bitCount, LONG width, LONG height, bool isCore = false) : core(isCore)
+    {
+        info = {sizeof info, width, height, 1, bitCount, BI_RGB, 0, 2835, 2835, 0, 0};
+        for (int i = 0; bitCount <= 8 && i < 1 << bitCount; i++) {
+            char entry[4] = {(char)(255 - i), (char)(3 * i), (char)(7 * i), 0};
+            table.append(entry, core ? 3 : 4);
+        }
+        size_t stride = ((size_t)bitCount * width + 31) / 32 * 4;
+        for (size_t i = 0; i < stride * height; i++)
+            bits += (char)(i % stride * 0x11 + i / stride);
+    }
+    // The file; bfSize and bfOffBits from the parts unless set.
+    std::string Bytes() const
+    {
+        BITMAPCOREHEADER c = {sizeof c, (WORD)info.biWidth, (WORD)info.biHeight, 1, info.biBitCount};
+        std::string head = core ? std::string((const char*)&c, sizeof c) : std::string((const char*)&info, sizeof info);
+        BITMAPFILEHEADER f = file;
+        size_t offBits = sizeof f + head.size() + masks.size() + table.size() + gap.size();
+        f.bfSize = f.bfSize ? f.bfSize : (DWORD)(offBits + bits.size());
+        f.bfOffBits = f.bfOffBits ? f.bfOffBits : (DWORD)offBits;
+        return std::string((const char*)&f, sizeof f) + head + masks + table + gap + bits;
+    }
     // The colour of pixel (x, y), rows counted from the top, as 0xRRGGBB.
-    DWORD Colour(int x, int y) const;
+    DWORD Colour(int x, int y) const
+    {
+        int depth = info.biBitCount, stride = (depth * info.biWidth + 31) / 32 * 4, bit = x * depth;
+        BYTE stored = (BYTE)bits[(info.biHeight - 1 - y) * stride + bit / 8];
+        int index = (stored >> (8 - depth - bit % 8)) & ((1 << depth) - 1);
+        const BYTE* entry = (const BYTE*)table.data() + (core ? 3 : 4) * index;
+        return (DWORD)entry[2] << 16 | (DWORD)entry[1] << 8 | entry[0];
+    }
     BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, 0};
     BITMAPINFOHEADER info = {};
     bool core;

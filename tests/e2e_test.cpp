@@ -31,7 +31,7 @@ std::string Screenshot()
 {
     char dir[MAX_PATH] = "";
     EXPECT_TRUE(GetEnvironmentVariableA("AUTORUN_SCREEN_DIR", dir, sizeof dir)) << "run under tools/harness.sh";
-    std::string base = WinPath(dir) + "\\" + Unique("shot"), shot = base + ".rgb";
+    std::string base = "Z:" + std::string(dir) + "\\" + Unique("shot"), shot = base + ".rgb";
     WriteFile(base + ".request", "\n");
     EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES; }))
         << "no screenshot came";
@@ -62,7 +62,7 @@ void UninstallPackage()
 {
     STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi;
-    std::string line = "msiexec /x " + WinPath(MSI_PACKAGE) + " /qn";
+    std::string line = "msiexec /x " + std::string(MSI_PACKAGE) + " /qn";
     ASSERT_TRUE(CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
     CloseHandle(pi.hThread);
@@ -132,7 +132,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         if (c.app == Package) {
             // A run stopped half-way leaves the package installed.
             UninstallPackage();
-            WriteFile(disc / "package.msi", ReadFile(WinPath(MSI_PACKAGE)));
+            WriteFile(disc / "package.msi", ReadFile(std::string(MSI_PACKAGE)));
             app = "autorun-msi-test.exe";
             installer = "(" + disc.path.substr(3) + "\\package.msi /qn)";
         }

@@ -256,7 +256,7 @@ TEST(Resources, MakeBitmapsAndPalettes)
 
     TempDir dir;
     const std::string module = dir / "bitmaps.exe";
-    ASSERT_TRUE(CopyFileA(WinPath(CHILD_EXE).c_str(), module.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(CHILD_EXE, module.c_str(), FALSE));
     shortTable.info.biClrUsed = 20;
     shortTable.table.resize(80);
     shortTable.bits.append(1000, '\0');  // long enough for a full table: refused for its count
