@@ -34,7 +34,7 @@ test: $(ARCHES:%=tests-%)
 	  tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
 
 demo: build
-	@tools/harness.sh tools/demo.sh $(BUILD)/i686/autorun.exe
+	@tools/harness.sh tools/demo.sh $(BUILD)/i686
 
 # The i686 launcher is the shipped one; its test build carries the benchmark.
 bench: tests-i686

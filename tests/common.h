@@ -1,60 +1,21 @@
-// The platform chores every test shares: files, registry keys, child
-// programs, the launcher as a process, its windows and boxes, the mouse.
-// Every wait is on a condition and bounded.
+// The platform chores every test shares, besides driving the launcher
+// (driver.h): folders, registry keys, child programs, handles, boxes shown
+// in-process, BMP files.
 #ifndef AUTORUN_TESTS_COMMON_H
 #define AUTORUN_TESTS_COMMON_H
-#include <windows.h>
+#include "driver.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <functional>
-#include <sstream>
-#include <string>
-#include <tuple>
-#include <vector>
 
 const std::string kLauncher = AUTORUN_EXE;
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-
-// Serves this thread's messages until `condition` holds or `ms` have passed.
-inline bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000)
-{
-    for (DWORD start = GetTickCount(); !condition();) {
-        if (GetTickCount() - start > ms)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
 
 inline std::string Unique(const char* prefix)
 {
     static unsigned counter;
     return prefix + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-}
-
-inline std::string ReadFile(const std::string& path)
-{
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
-
-inline void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string Text(HWND hwnd)
-{
-    WCHAR text[1100];
-    char ansi[2200];
-    int n = InternalGetWindowText(hwnd, text, 1100);
-    return std::string(ansi, WideCharToMultiByte(CP_ACP, 0, text, n, ansi, sizeof ansi, 0, 0));
 }
 
 // This process's open handles. GetProcessHandleCount gives 0 under Wine, so
@@ -143,50 +104,6 @@ struct Child {
     std::string path, line, dir, show;
 };
 
-// A real left click on a button, made once it is visible, enabled, uncovered
-// and in the active window.
-inline void Click(HWND button)
-{
-    const HWND root = GetAncestor(button, GA_ROOT);
-    POINT at = {};
-    ASSERT_TRUE(WaitFor([&] {
-        RECT r;
-        GetWindowRect(button, &r);
-        at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        // A click that lands while the window is being activated can be
-        // taken by the activation: wait until its thread has made it the
-        // active window and given the focus.
-        GUITHREADINFO gui = {sizeof gui};
-        GetGUIThreadInfo(GetWindowThreadProcessId(button, NULL), &gui);
-        return IsWindowVisible(button) && IsWindowEnabled(button) && WindowFromPoint(at) == button &&
-               gui.hwndFocus && gui.hwndActive == root && GetForegroundWindow() == root;
-    })) << "'" << Text(button) << "' is not visible, enabled, uncovered and active";
-    // Every click of these tests closes the button's window or brings up a
-    // box over it. Under Wine a pointer motion or a focus change still on its
-    // way from the X server can carry the press or the release elsewhere, and
-    // the click is lost: a button that shows no press, or whose window stays
-    // active and unpressed after the release, never had the click, so it is
-    // clicked again. The launcher's own code has no part in whether input
-    // arrives, and a click it ignores is ignored every time.
-    auto pushed = [&] {
-        DWORD_PTR state = 0;
-        SendMessageTimeoutA(button, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 1000, &state);
-        return (state & BST_PUSHED) != 0;
-    };
-    bool done = false;
-    for (int attempt = 0; attempt < 3 && !done; attempt++) {
-        SetCursorPos(at.x, at.y);
-        POINT now;
-        ASSERT_TRUE(WaitFor([&] { return GetCursorPos(&now) && now.x == at.x && now.y == at.y; }));
-        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-        bool down = WaitFor(pushed, 5000);
-        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-        done = (down && WaitFor([&] { return !IsWindow(root) || GetForegroundWindow() != root; },
-                                5000)) || (IsWindow(button) && pushed());
-    }
-    EXPECT_TRUE(done) << "'" << Text(button) << "' never took the click";
-}
-
 // Runs `action` in this thread, answering with OK each box it shows: once
 // it is active, and read as it goes, since its text comes after. The boxes
 // as "caption|text".
@@ -207,81 +124,6 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
     UnhookWindowsHookEx(hook);
     return boxes;
 }
-
-// The first visible top-level window of class `cls` of process `pid`.
-inline HWND Find(DWORD pid, const char* cls)
-{
-    std::tuple<DWORD, const char*, HWND> f(pid, cls, NULL);
-    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
-        auto& [owner, name, found] = *(std::tuple<DWORD, const char*, HWND>*)p;
-        char buf[32] = "";
-        DWORD id = 0;
-        GetWindowThreadProcessId(hwnd, &id);
-        GetClassNameA(hwnd, buf, sizeof buf);
-        found = id == owner && IsWindowVisible(hwnd) && !strcmp(buf, name) ? hwnd : NULL;
-        return !found;
-    }, (LPARAM)&f);
-    return std::get<2>(f);
-}
-
-// The launcher started as the shell starts it, with `args`, in `dir`. Its
-// boxes are answered with a click and recorded as "caption|text".
-struct Launcher {
-    Launcher(const std::string& args, const std::string& dir)
-    {
-        STARTUPINFOA si = {sizeof si};
-        std::string line = "\"" + kLauncher + "\" " + args;
-        EXPECT_TRUE(CreateProcessA(kLauncher.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL,
-                                   dir.c_str(), &si, &pi)) << line;
-    }
-    ~Launcher()
-    {
-        if (pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-            ADD_FAILURE() << "the launcher is still running";
-            TerminateProcess(pi.hProcess, 99);
-            WaitForSingleObject(pi.hProcess, 5000);
-        }
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    // Answers boxes until `done` holds; false after `ms`.
-    bool Serve(const std::function<bool()>& done, DWORD ms)
-    {
-        return WaitFor([&] {
-            if (HWND box = Find(pi.dwProcessId, "#32770")) {
-                boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
-                Click(GetDlgItem(box, IDOK));
-                EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "the box stays: " << boxes.back();
-            }
-            return done();
-        }, ms);
-    }
-    // The visible splash window once the launcher serves its messages; null
-    // when the launcher exits first.
-    HWND Window()
-    {
-        HWND found = NULL;
-        Serve([&] {
-            found = Find(pi.dwProcessId, "SPLASH_SCREEN");
-            return found || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-        }, 10000);
-        // A sent message is answered only from the launcher's message loop,
-        // which it enters once its dialog is set up.
-        DWORD_PTR result;
-        SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
-        return found;
-    }
-    // Its exit code, or STILL_ACTIVE after `ms`.
-    DWORD Exit(DWORD ms = 10000)
-    {
-        DWORD code = STILL_ACTIVE;
-        Serve([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, ms);
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
-    std::vector<std::string> boxes;
-    PROCESS_INFORMATION pi = {};
-};
 
 // A BMP file, field by field as the file holds them. A new one is valid: a
 // full colour table (entry i is red 7i, green 3i, blue 255 - i) and pixel

@@ -24,22 +24,6 @@ HWND SplashTemplate()
     return CreateDialogIndirectParamA(NULL, (DLGTEMPLATE*)&tmpl[0], NULL, NULL, 0);
 }
 
-// The screen as the X server shows it, 3 bytes a pixel, rows from the top. A
-// program under Wine cannot read other programs' pixels: the harness takes
-// the shot when asked through a file.
-std::string Screenshot()
-{
-    char dir[MAX_PATH] = "";
-    EXPECT_TRUE(GetEnvironmentVariableA("AUTORUN_SCREEN_DIR", dir, sizeof dir)) << "run under tools/harness.sh";
-    std::string base = "Z:" + std::string(dir) + "\\" + Unique("shot"), shot = base + ".rgb";
-    WriteFile(base + ".request", "\n");
-    EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES; }))
-        << "no screenshot came";
-    std::string rgb = ReadFile(shot);
-    DeleteFileA(shot.c_str());
-    return rgb;
-}
-
 // Whether every pixel of the frame's inside on the screen is the picture's.
 int WrongPixels(HWND frame, const Bmp& bmp, int w, int h)
 {
@@ -142,7 +126,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             key.Set(nullptr, command + '\0');
             key.Set("Path", pathDir.path + '\0');
         }
-        Launcher launcher("-A" + app + " -I" + installer + c.args, disc.path);
+        Launcher launcher(kLauncher, "-A" + app + " -I" + installer + c.args, disc.path);
         HWND hwnd = launcher.Window();
         if (!c.caption) {
             EXPECT_EQ(NULL, hwnd);
@@ -180,7 +164,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             << " " << in.right - in.left << "x" << in.bottom - in.top << ", want "
             << frame.left + left << "," << frame.top + top << " " << w << "x" << h
             << "; pixels unlike the picture's: " << wrong;
-        Click(GetDlgItem(hwnd, c.button));
+        EXPECT_EQ("", Click(GetDlgItem(hwnd, c.button)));
         // The shell returns once an installer is under way, which under Wine
         // can mean once it is done.
         EXPECT_EQ(0u, launcher.Exit(60000));
@@ -208,7 +192,7 @@ TEST(Screen, HoldsTheDialogCentredOrAtItsEdge)
 {
     TempDir disc("D:\\");
     WriteFile(disc / "splash.bmp", Bmp(8, 8, 8).Bytes());
-    Launcher launcher("-AnoSuchApp.exe", disc.path);
+    Launcher launcher(kLauncher, "-AnoSuchApp.exe", disc.path);
     HWND hwnd = launcher.Window();
     ASSERT_TRUE(hwnd);
     RECT r;

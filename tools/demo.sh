@@ -1,40 +1,40 @@
 #!/usr/bin/env bash
-# Runs the launcher on the demo disc as the autorun entry starts it.
-# On a screen of its own (the harness's Xvfb) it leaves a screenshot in
-# build/demo/screenshot.png and stops the launcher; on your display it runs
-# until you close it.
+# Runs the launcher on the demo disc with the switches of its autorun.inf,
+# through the demo player (tools/driver/play_demo.cpp). On a screen of its
+# own (the harness's Xvfb) it leaves a screenshot of the painted dialog in
+# build/demo/screenshot.png and presses Cancel; on your display it runs until
+# you close it.
 #
-#   tools/demo.sh LAUNCHER.exe      (inside tools/harness.sh)
+#   tools/demo.sh BUILD_DIR      (inside tools/harness.sh; BUILD_DIR holds
+#                                 autorun.exe and play_demo.exe)
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-launcher=$(realpath "$1")
+build=$(realpath "$1")
+# The shipped launcher is the 32-bit one; a machine that cannot run 32-bit
+# programs (see harness.sh) shows the 64-bit build of the same code.
+if [ -n "${AUTORUN_NO_32BIT:-}" ] && [ "$(basename "$build")" = i686 ]; then
+  echo "demo: this machine cannot run 32-bit programs: showing the x86_64 launcher" >&2
+  build="$(dirname "$build")/x86_64"
+fi
 disc="$top/build/demo/disc"
 
 rm -rf "$disc"
 mkdir -p "$disc"
 cp -r "$top/demo/disc/." "$disc/"
-cp "$launcher" "$disc/autorun.exe"
+cp "$build/autorun.exe" "$disc/autorun.exe"
 python3 "$top/tools/make_demo_picture.py" "$disc/splash.bmp"
 open=$(sed -n 's/^open=//p' "$disc/autorun.inf" | tr -d '\r')
 echo "demo: $open (in $disc)"
 
-cd "$disc"
-# cmd passes the line on as it stands, as the shell would.
-wine cmd /c "$open" &
-pid=$!
-
+player=("$build/play_demo.exe" "Z:$disc/autorun.exe" "Z:$disc" "${open#autorun.exe }")
 if [ "${AUTORUN_OWN_DISPLAY:-}" != 1 ]; then
-  wait "$pid"
+  wine "${player[@]}"
   exit 0
 fi
-
-for _ in $(seq 100); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"Talvik Demo Disc"' && break
-  sleep 0.1
-done
-sleep 0.5
-xwd -root -silent | convert xwd:- "$top/build/demo/screenshot.png"
+screen="$top/build/demo/screen.rgb"
+wine "${player[@]}" "Z:$screen"
+size=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*x[0-9]*\) pixels.*/\1/p')
+convert -size "$size" -depth 8 "rgb:$screen" "$top/build/demo/screenshot.png"
+rm -f "$screen"
 echo "demo: screenshot in build/demo/screenshot.png"
-wine taskkill /f /im autorun.exe >/dev/null 2>&1 || true
-wait "$pid" 2>/dev/null || true

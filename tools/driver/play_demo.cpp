@@ -1,0 +1,51 @@
+// Plays a disc as its user first meets it: starts the launcher with the
+// switches its autorun.inf gives, in the disc's folder, waits until the
+// dialog has painted itself, and says what it shows. Given a file, it then
+// saves the screen there (3 bytes a pixel, rows from the top) and presses
+// Cancel, as a run without a user must; otherwise the user closes it.
+//
+//   play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]
+#include "driver.h"
+
+#include <stdio.h>
+
+int main(int argc, char** argv)
+{
+    if (argc != 4 && argc != 5) {
+        fprintf(stderr, "usage: play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]\n");
+        return 2;
+    }
+    Launcher launcher(argv[1], argv[3], argv[2]);
+    HWND hwnd = launcher.Window();
+    for (const std::string& box : launcher.boxes)
+        printf("play_demo: a box came first and was answered: %s\n", box.c_str());
+    if (!hwnd) {
+        printf("play_demo: no dialog; the launcher ended with code %lu\n", launcher.Exit());
+        return 1;
+    }
+    // The caption comes with the first paint; the controls paint after it.
+    const int ids[] = {42, 43, 45, 0xFFFF};
+    bool painted = WaitFor([&] {
+        bool clean = !Text(hwnd).empty() && !GetUpdateRect(hwnd, NULL, FALSE);
+        for (int id : ids)
+            clean = clean && !GetUpdateRect(GetDlgItem(hwnd, id), NULL, FALSE);
+        return clean;
+    });
+    printf("play_demo: the dialog \"%s\" shows the buttons \"%s\" and \"%s\" and \"%s\"%s\n",
+           Text(hwnd).c_str(), Text(GetDlgItem(hwnd, 42)).c_str(), Text(GetDlgItem(hwnd, 43)).c_str(),
+           Text(GetDlgItem(hwnd, 0xFFFF)).c_str(), painted ? "" : " (not yet painted after 10 s)");
+    if (argc == 4) {
+        WaitForSingleObject(launcher.pi.hProcess, INFINITE);
+        return 0;
+    }
+    std::string screen = Screenshot();
+    WriteFile(argv[4], screen);
+    std::string failed = Click(GetDlgItem(hwnd, 43));
+    DWORD code = launcher.Exit();
+    if (screen.empty() || !failed.empty() || code) {
+        printf("play_demo: %s%s; the launcher's exit code is %lu\n",
+               screen.empty() ? "no screenshot came; " : "", failed.c_str(), code);
+        return 1;
+    }
+    return 0;
+}
