@@ -239,47 +239,44 @@ TEST(Desktop, CopiesTextAndTellsThePlatform)
     EXPECT_EQ(v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS, IsPlatformWindows95());
 }
 
-// The palette of a DIB's table, and bitmap resources served or refused.
+// Bitmap resources served with the palette of their table, or refused.
 TEST(Resources, MakeBitmapsAndPalettes)
 {
-    Bmp bmp(4, 3, 2), rgb(24, 3, 2), shortTable(8, 3, 2), cut(8, 3, 2);
-    std::string dib = bmp.Bytes().substr(sizeof(BITMAPFILEHEADER));
-    int count = -1;
-    HPALETTE hPal = CreateDIBPalette((const BITMAPINFO*)dib.data(), &count);
-    PALETTEENTRY entries[16];
-    EXPECT_EQ(16, count);
-    ASSERT_EQ(16u, GetPaletteEntries(hPal, 0, 16, entries));
-    EXPECT_EQ(RGB(7 * 15, 3 * 15, 240), *(DWORD*)&entries[15]);
-    DeleteObject(hPal);
-    EXPECT_EQ(NULL, CreateDIBPalette((const BITMAPINFO*)&rgb.info, &count));
-    EXPECT_EQ(0, count);
-
-    TempDir dir;
-    const std::string module = dir / "bitmaps.exe";
-    ASSERT_TRUE(CopyFileA(CHILD_EXE, module.c_str(), FALSE));
+    Bmp good(4, 3, 2), rgb(24, 3, 2), shortTable(8, 3, 2), cut(8, 3, 2);
     shortTable.info.biClrUsed = 20;
     shortTable.table.resize(80);
     shortTable.bits.append(1000, '\0');  // long enough for a full table: refused for its count
     cut.bits.pop_back();
+    TempDir dir;
+    const std::string module = dir / "bitmaps.exe";
+    ASSERT_TRUE(CopyFileA(CHILD_EXE, module.c_str(), FALSE));
     HANDLE update = BeginUpdateResourceA(module.c_str(), FALSE);
-    for (auto& r : {std::make_pair("GOOD", bmp), std::make_pair("SHORT", shortTable),
-                    std::make_pair("CUT", cut)}) {
+    for (auto& r : {std::make_pair("GOOD", good), {"RGB", rgb}, {"SHORT", shortTable}, {"CUT", cut}}) {
         std::string bytes = r.second.Bytes().substr(sizeof(BITMAPFILEHEADER));
         UpdateResourceA(update, RT_BITMAP, r.first, 0, &bytes[0], (DWORD)bytes.size());
     }
     ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
     HMODULE h = LoadLibraryExA(module.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    for (const char* name : {"GOOD", "SHORT", "CUT", "MISSING"}) {
+    // The bitmap's width (0: none) and the palette: "untouched", "none", or
+    // its entries and the last one's colour.
+    const std::pair<const char*, std::string> cases[] = {
+        {"GOOD", "3 16 " + std::to_string(RGB(105, 45, 240))}, {"RGB", "3 none"},
+        {"SHORT", "0 none"}, {"CUT", "0 none"}, {"MISSING", "0 untouched"},
+    };
+    for (auto& c : cases) {
         HPALETTE palette = (HPALETTE)1;
-        HBITMAP bitmap = LoadResourceBitmap(h, name, &palette);
-        EXPECT_EQ(!strcmp(name, "GOOD"), bitmap != NULL) << name;
-        EXPECT_EQ(!strcmp(name, "MISSING") ? (HPALETTE)1 : NULL, bitmap ? NULL : palette) << name;
+        HBITMAP bitmap = LoadResourceBitmap(h, c.first, &palette);
         BITMAP b = {};
         GetObjectA(bitmap, sizeof b, &b);
-        EXPECT_EQ(bitmap ? 3 : 0, b.bmWidth) << name;
-        EXPECT_EQ(bitmap ? 16u : 0u, GetPaletteEntries(bitmap ? palette : NULL, 0, 0, NULL)) << name;
+        DWORD entries[256] = {};
+        UINT n = palette == (HPALETTE)1 ? 0 : GetPaletteEntries(palette, 0, 256, (PALETTEENTRY*)entries);
+        std::string got = std::to_string(b.bmWidth) + (palette == (HPALETTE)1 ? " untouched" : "") +
+                          (palette ? "" : " none");
+        if (n)
+            got += " " + std::to_string(n) + " " + std::to_string(entries[n - 1]);
+        EXPECT_EQ(c.second, got) << c.first;
         DeleteObject(bitmap);
-        DeleteObject(bitmap ? palette : NULL);
+        DeleteObject(n ? palette : NULL);
     }
     FreeLibrary(h);
 }
