@@ -41,18 +41,6 @@ int WrongPixels(HWND frame, const Bmp& bmp, int w, int h)
     return wrong;
 }
 
-// msiexec removes the test package, installed or not.
-void UninstallPackage()
-{
-    STARTUPINFOA si = {sizeof si};
-    PROCESS_INFORMATION pi;
-    std::string line = "msiexec /x " + std::string(MSI_PACKAGE) + " /qn";
-    ASSERT_TRUE(CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-}
-
 // Each row starts the launcher with a disc and an application, reads what it
 // shows, clicks a button and sees what starts.
 TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
@@ -80,7 +68,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         {"", Installed, nullptr, 8, -1, 10, "Talvik", 43, nullptr},
         {" -Dx", Installed, nullptr, 8, 8, 8, nullptr, 0, nullptr},
         {" -Dx", None, nullptr, 8, 8, 8, "Talvik", 43, nullptr},
-        {" -PAutorunTestWindow", None, nullptr, 8, 8, 8, nullptr, 0, nullptr},
+        {" -PSPLASH_SCREEN", None, nullptr, 8, 8, 8, nullptr, 0, nullptr},
         {" -PNoSuchWindowClass", None, nullptr, 8, 8, 8, "Talvik", 43, nullptr},
         {"", None, "other.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
         {"", None, nullptr, 24, 8, 8, "Talvik", 43, kNoBitmap},
@@ -93,13 +81,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
     RECT frame;
     GetClientRect(GetDlgItem(tmpl, 45), &frame);
     MapWindowPoints(GetDlgItem(tmpl, 45), tmpl, (POINT*)&frame, 2);
-    DestroyWindow(tmpl);
     const int interiorW = frame.right - frame.left, interiorH = frame.bottom - frame.top;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "AutorunTestWindow";
-    RegisterClassA(&wc);
-    HWND other = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, 0, 0, 0, 0);
     for (auto& c : cases) [&] {
         SCOPED_TRACE(std::string(c.args) + " app " + std::to_string(c.app) + ", " +
                      std::to_string(c.bits) + " bits " + std::to_string(c.width));
@@ -113,9 +95,14 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         SetFileAttributesA(strstr(file.c_str(), "hidden") ? file.c_str() : "", FILE_ATTRIBUTE_HIDDEN);
         std::string installer = Unique("setup") + ".exe", app = Unique("app") + ".exe";
         Child setup("D:\\" + installer), game(appDir / "game.exe");
+        // msiexec removes the test package, installed or not: a run stopped
+        // half-way leaves it installed.
+        auto uninstall = [] {
+            Launcher msiexec("C:\\windows\\system32\\msiexec.exe", "/x " + std::string(MSI_PACKAGE) + " /qn", "C:\\");
+            EXPECT_NE(STILL_ACTIVE, msiexec.Exit(60000)) << "msiexec /x did not end";
+        };
         if (c.app == Package) {
-            // A run stopped half-way leaves the package installed.
-            UninstallPackage();
+            uninstall();
             WriteFile(disc / "package.msi", ReadFile(std::string(MSI_PACKAGE)));
             app = "autorun-msi-test.exe";
             installer = "(" + disc.path.substr(3) + "\\package.msi /qn)";
@@ -174,7 +161,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             EXPECT_TRUE(WaitFor([&] { return !RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.sub.c_str(), 0,
                                                             KEY_READ, &hKey) && !RegCloseKey(hKey); }, 60000))
                 << "the package did not register " << key.sub;
-            UninstallPackage();
+            uninstall();
         }
         if (c.button == 43 || c.box || c.app == Package)
             return;
@@ -183,7 +170,8 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         EXPECT_EQ(c.app == Installed ? command : "D:\\" + installer, started.line);
         EXPECT_EQ(c.app == Installed ? pathDir.path : disc.path, started.dir);
     }();
-    DestroyWindow(other);
+    // The template stays to the end: -P finds a window of its class.
+    DestroyWindow(tmpl);
 }
 
 // Centred on the screen, or at its edge where the screen is the smaller (the
