@@ -9,19 +9,13 @@ namespace {
 // template, as the launcher makes it before it moves anything.
 HWND SplashTemplate()
 {
-    HMODULE exe = LoadLibraryExA(kLauncher.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC res = FindResourceA(exe, "SPLASH_SCREEN", RT_DIALOG);
-    if (!res)
-        return NULL;
-    std::string tmpl((const char*)LockResource(LoadResource(exe, res)), SizeofResource(exe, res));
-    FreeLibrary(exe);
-    ((DLGTEMPLATE*)&tmpl[0])->style &= ~WS_VISIBLE;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.cbWndExtra = DLGWINDOWEXTRA;
+    WNDCLASSA wc = {CS_GLOBALCLASS, DefWindowProcA, 0, DLGWINDOWEXTRA};
     wc.lpszClassName = "SPLASH_SCREEN";
     RegisterClassA(&wc);
-    return CreateDialogIndirectParamA(NULL, (DLGTEMPLATE*)&tmpl[0], NULL, NULL, 0);
+    HMODULE exe = LoadLibraryExA(kLauncher.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HWND dialog = CreateDialogParamA(exe, "SPLASH_SCREEN", NULL, NULL, 0);
+    ShowWindow(dialog, SW_HIDE);
+    return dialog;
 }
 
 // Whether every pixel of the frame's inside on the screen is the picture's.
