@@ -29,11 +29,6 @@ public:
     const char *p, *end;
 };
 
-Bmp Picture(WORD bits = 8, bool core = false)
-{
-    return Bmp(bits, 5, 3, core);
-}
-
 // An accepted file is read whole into a block of the 40-byte form; a refused
 // one costs no allocation at all. None crashes or leaks a block.
 TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
@@ -45,17 +40,17 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
         long colours;  // in the block's table, when accepted
     } cases[] = {
     {"8 bits", [](Bmp&) {}, true, 256},
-    {"4 bits", [](Bmp& b) { b = Picture(4); }, true, 16},
-    {"1 bit", [](Bmp& b) { b = Picture(1); }, true, 2},
+    {"4 bits", [](Bmp& b) { b = Bmp(4, 5, 3); }, true, 16},
+    {"1 bit", [](Bmp& b) { b = Bmp(1, 5, 3); }, true, 2},
     {"rows one bit past a dword", [](Bmp& b) { b = Bmp(1, 33, 3); }, true, 2},
-    {"24 bits", [](Bmp& b) { b = Picture(24); }, true, 0},
-    {"core header", [](Bmp& b) { b = Picture(8, true); }, true, 256},
+    {"24 bits", [](Bmp& b) { b = Bmp(24, 5, 3); }, true, 0},
+    {"core header", [](Bmp& b) { b = Bmp(8, 5, 3, true); }, true, 256},
     {"fewer colours and a gap before the bits",
      [](Bmp& b) { b.info.biClrUsed = 12; b.table.resize(48); b.gap = "gap!"; }, true, 12},
     {"300 colours", [](Bmp& b) { b.info.biClrUsed = 300; b.table += b.table.substr(0, 176); },
      true, 300},
     {"bit fields", [](Bmp& b) {
-         b = Picture(16);
+         b = Bmp(16, 5, 3);
          b.info.biCompression = BI_BITFIELDS;
          b.masks = std::string("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
      }, true, 0},
@@ -88,7 +83,7 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
     };
     for (auto& c : cases) [&] {
         SCOPED_TRACE(c.name);
-        Bmp bmp = Picture();
+        Bmp bmp(8, 5, 3);
         c.change(bmp);
         const TDib::TBlockStats before = TDib::BlockStats();
         TempDir dir;
