@@ -19,14 +19,12 @@ static void ReportError(UINT uMessageId)
     MessageBoxExA(NULL, messageBuffer, titleBuffer, MB_OK, 0);
 }
 
-HBITMAP LoadFileBitmap(char* lpFileName, HPALETTE* lphPalette)
+UINT ReadFileBitmap(char* lpFileName, HBITMAP* lphBitmap, HPALETTE* lphPalette)
 {
     struct ffblk ffblk;
 
-    if (findfirst(lpFileName, &ffblk, 0)) {
-        ReportError(IDS_INVALID_FILE_NAME);
-        return NULL;
-    }
+    if (findfirst(lpFileName, &ffblk, 0))
+        return IDS_INVALID_FILE_NAME;
 
     // Any failure, the reader's, the display's or the heap's, leaves nothing
     // made and is reported alike: the caller gets a complete pair or null.
@@ -42,12 +40,22 @@ HBITMAP LoadFileBitmap(char* lpFileName, HPALETTE* lphPalette)
                 throw;
             }
             *lphPalette = pBitmapPalette->GetHandle();
-            return pBitmap->GetHandle();
+            *lphBitmap = pBitmap->GetHandle();
+            return 0;
         }
     } catch (...) {
     }
-    ReportError(IDS_INVALID_BITMAP);
-    return NULL;
+    return IDS_INVALID_BITMAP;
+}
+
+HBITMAP LoadFileBitmap(char* lpFileName, HPALETTE* lphPalette)
+{
+    HBITMAP hBitmap = NULL;
+    UINT uMessageId = ReadFileBitmap(lpFileName, &hBitmap, lphPalette);
+
+    if (uMessageId)
+        ReportError(uMessageId);
+    return hBitmap;
 }
 
 void DeleteBitmap(HBITMAP hBitmap, HPALETTE hPalette)

@@ -3,12 +3,14 @@
 #include <string.h>
 
 #include "filebmp.h"
+#include "layout.h"
+#include "options.h"
 #include "resources/resource.h"
 #include "util/util.h"
 
 static const HKEY hKeyRoot = HKEY_LOCAL_MACHINE;
 static const char szAppName[] = "SPLASH_SCREEN";
-static const char szAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+static const char szAppPathsKey[] = APP_PATHS_KEY;
 
 static HINSTANCE hThisInstance;
 static WORD wFirstTime;
@@ -71,13 +73,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLi
     szDialog[0] = '\0';
     ParseCommandLine(lpszCmdLine, szDialog, 1024, "-D");
     if (!szInstallName[0])
-        CopyOption(szInstallName, "setup.exe");
+        CopyOption(szInstallName, DEFAULT_INSTALL_NAME);
     ParseCommandLine(lpszCmdLine, szCaption, 1024, "-C");
     if (!szCaption[0])
-        CopyOption(szCaption, "Talvik");
+        CopyOption(szCaption, DEFAULT_CAPTION);
     ParseCommandLine(lpszCmdLine, szSplashFile, 1024, "-S");
     if (!szSplashFile[0])
-        CopyOption(szSplashFile, "splash.bmp");
+        CopyOption(szSplashFile, DEFAULT_SPLASH_FILE);
 
     CopyOption(szAppRegKey, szAppPathsKey);
     strncat(szAppRegKey, szApp, sizeof(szAppRegKey) - 1 - strlen(szAppRegKey));
@@ -117,36 +119,6 @@ static int CentredPosition(int iScreen, int iWindow)
     return iPos < 0 ? 0 : iPos;
 }
 
-// The frame's border as the platform draws it: one pixel for WS_BORDER, two
-// when a 3D-look dialog turns it into a client edge.
-static void GetBorder(HWND hFrame, RECT* prBorder)
-{
-    RECT rWindow, rClient;
-    POINT ptOrigin = {0, 0};
-
-    GetWindowRect(hFrame, &rWindow);
-    GetClientRect(hFrame, &rClient);
-    ClientToScreen(hFrame, &ptOrigin);
-    prBorder->left = ptOrigin.x - rWindow.left;
-    prBorder->top = ptOrigin.y - rWindow.top;
-    prBorder->right = rWindow.right - ptOrigin.x - rClient.right;
-    prBorder->bottom = rWindow.bottom - ptOrigin.y - rClient.bottom;
-}
-
-// One dimension of the layout: a picture smaller than the interior is centred
-// with its own extent; a larger one starts at 0 and is cut to the interior.
-// The test is on the halved difference, so one pixel more still fits whole.
-static void FitPicture(LONG iInterior, LONG iPicture, LONG* piOffset, LONG* piExtent)
-{
-    *piOffset = (iInterior - iPicture) / 2;
-    if (*piOffset < 0) {
-        *piOffset = 0;
-        *piExtent = iInterior;
-    } else {
-        *piExtent = iPicture;
-    }
-}
-
 // Centres the picture in the frame's interior, or shows its top-left part
 // where it is larger, and fits the frame around what is drawn.
 static void LayOutPicture(HWND hwnd)
@@ -154,12 +126,7 @@ static void LayOutPicture(HWND hwnd)
     HWND hFrame = GetDlgItem(hwnd, IDC_PICTURE_FRAME);
     RECT rPictRect, rBorder;
 
-    GetWindowRect(hFrame, &rPictRect);
-    GetBorder(hFrame, &rBorder);
-    rPictRect.left += rBorder.left;
-    rPictRect.top += rBorder.top;
-    rPictRect.right -= rBorder.right;
-    rPictRect.bottom -= rBorder.bottom;
+    GetInterior(hFrame, &rPictRect, &rBorder);
 
     FitPicture(rPictRect.right - rPictRect.left, bm.bmWidth, &rBmpRect.left, &rBmpRect.right);
     FitPicture(rPictRect.bottom - rPictRect.top, bm.bmHeight, &rBmpRect.top, &rBmpRect.bottom);

@@ -145,6 +145,15 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             << " " << in.right - in.left << "x" << in.bottom - in.top << ", want "
             << frame.left + left << "," << frame.top + top << " " << w << "x" << h
             << "; pixels unlike the picture's: " << wrong;
+        // The checker, given the same disc, says what the launcher did.
+        WriteFile(disc / "autorun.inf", "[autorun]\nopen=autorun.exe -A" + app + " -I" + installer + c.args);
+        WriteFile(disc / "autorun.exe", "MZ");
+        std::string said = RunCheck(disc.path).second, box = launcher.boxes.empty() ? "" : launcher.boxes[0];
+        std::string saw = !shown ? box.substr(box.find('|') + 1) : w == bmp.info.biWidth && h == bmp.info.biHeight
+            ? "shown whole at " + std::to_string(left) + "," + std::to_string(top)
+            : "cut to the frame's inside of " + std::to_string(interiorW) + " x " + std::to_string(interiorH) +
+              ": its top-left " + std::to_string(w) + " x " + std::to_string(h) + " is shown";
+        EXPECT_NE(std::string::npos, said.find(saw)) << "the launcher: " << saw << "\nthe checker:\n" << said;
         EXPECT_EQ("", Click(GetDlgItem(hwnd, c.button)));
         // The shell returns once an installer is under way, which under Wine
         // can mean once it is done.

@@ -41,6 +41,7 @@
 #include <string.h>
 
 TDib::TBlockStats TDib::Stats;
+TDib::TRefusal TDib::LastRefusal;
 
 namespace {
 
@@ -156,6 +157,7 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     long long llBitsOffset = 0;  // from the end of the file header; 0: none given
 
     Release();
+    LastRefusal = NoBmSignature;
     if (readFileHeader) {
         if (!in.Read(&fileHeader, sizeof fileHeader) || fileHeader.bfType != 0x4D42)
             return false;
@@ -164,10 +166,12 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     }
 
     memset(&header, 0, sizeof header);
+    LastRefusal = BadHeaderSize;
     if (!in.Read(&header.biSize, sizeof header.biSize) ||
         (header.biSize != sizeof core && header.biSize != sizeof header))
         return false;
     const bool bCore = header.biSize == sizeof core;
+    LastRefusal = ShortHeader;
     if (bCore) {
         if (!in.Read(&core.bcWidth, sizeof core - sizeof core.bcSize))
             return false;
@@ -181,7 +185,10 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     const long long llHeaderSize = header.biSize;
     header.biSize = sizeof header;
 
-    if (header.biPlanes != 1 || header.biWidth <= 0 || header.biHeight <= 0)
+    // The first of these fields found wrong; the bit count is judged next.
+    LastRefusal = header.biPlanes != 1 ? BadPlanes : header.biWidth <= 0 ? BadWidth
+                : header.biHeight <= 0 ? BadHeight : BadBitCount;
+    if (LastRefusal != BadBitCount)
         return false;
     if (!header.biClrUsed) {
         long lColors = NColors(header.biBitCount);
@@ -189,6 +196,7 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
             return false;
         header.biClrUsed = (DWORD)lColors;
     }
+    LastRefusal = TooLarge;
     if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) {
         uint64 uRowBits, uImage;
         if (!MulAdd(header.biBitCount, (uint64)header.biWidth, 31, &uRowBits) ||
@@ -207,8 +215,10 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     if (!llBitsOffset || llGap < 0)
         llGap = 0;
     if (!MulAdd(1, uMasks + uTable, (uint64)llGap, &uNeed) ||
-        !MulAdd(1, uNeed, header.biSizeImage, &uNeed) || uNeed > in.Remaining() ||
-        !BlockSize(header, &uBlock))
+        !MulAdd(1, uNeed, header.biSizeImage, &uNeed) || !BlockSize(header, &uBlock))
+        return false;
+    LastRefusal = ShortFile;
+    if (uNeed > in.Remaining())
         return false;
 
     try {
@@ -228,8 +238,10 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
         }
         if (bOk && llGap > 0)
             in.Skip((long)llGap);
-        if (bOk && in.Read(Bits, (long)header.biSizeImage))
+        if (bOk && in.Read(Bits, (long)header.biSizeImage)) {
+            LastRefusal = NotRefused;
             return true;
+        }
     } catch (...) {
         Release();
         throw;

@@ -74,6 +74,12 @@ public:
         long Held;
     };
     static const TBlockStats& BlockStats() { return Stats; }
+    // Why the last read refused its file: the first field found wrong.
+    enum TRefusal : unsigned char {
+        NotRefused, NoBmSignature, BadHeaderSize, ShortHeader, BadPlanes, BadWidth, BadHeight,
+        BadBitCount, TooLarge, ShortFile
+    };
+    static TRefusal LastRefusal;
 
 protected:
     // Empty: no block.

@@ -44,12 +44,7 @@ static bool NamesFile(const char* szLine, size_t iLength, char* szFile)
     return IsFile(szFile);
 }
 
-// Takes the program off a command line as CreateProcessA does: a quoted name
-// runs to its closing quote; an unquoted one is the shortest part before a
-// blank that names a file (the first word when none does). The program goes
-// to szFile, at least 5 characters longer than the line; the parameters
-// that follow are returned.
-static const char* SplitCommandLine(const char* szLine, char* szFile)
+const char* SplitCommandLine(const char* szLine, char* szFile)
 {
     size_t iLength;
     const char* szRest;

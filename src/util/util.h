@@ -33,6 +33,12 @@ int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType);
 // after a failure GetLastError() tells why, ERROR_CANCELLED when the user
 // declined the elevation prompt.
 int InvokeExecutable(const char* exe, const char* currentDir);
+// Takes the program off a command line as CreateProcessA does: a quoted name
+// runs to its closing quote; an unquoted one is the shortest part before a
+// blank that names a file (the first word when none does). The program goes
+// to szFile, at least 5 characters longer than the line; the parameters
+// that follow are returned.
+const char* SplitCommandLine(const char* szLine, char* szFile);
 // The calls InvokeExecutable starts programs with: the platform's own,
 // replaced only by tests that need the platform to fail in a chosen way.
 extern decltype(&CreateProcessA) pCreateProcessA;

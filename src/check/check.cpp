@@ -1,0 +1,406 @@
+// The disc checker: says what the launcher will do with a disc folder before
+// the disc is burned, by the launcher's own code: the start-up rule that
+// takes the program name off the line, the switch scanner, the App Paths
+// key, the file search, the BMP reader with its palette rule and the layout
+// of the picture in the frame, all from the launcher's modules and its
+// resources.
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "filebmp.h"
+#include "image/dib.h"
+#include "layout.h"
+#include "options.h"
+#include "resources/resource.h"
+#include "runtime/runtime.h"
+#include "util/util.h"
+
+static const char szUsage[] =
+    "usage: autorun-check [FOLDER]\n"
+    "\n"
+    "Says what the launcher will do with the disc whose root is FOLDER (default:\n"
+    "the current directory), from FOLDER\\autorun.inf: the caption, the picture and\n"
+    "where it shows in the frame (or the box shown instead), the installer the\n"
+    "first button starts and how, the App Paths key it reads and whether the\n"
+    "application counts as installed on this machine, and what would go wrong.\n"
+    "One finding a line; \"problem:\" lines keep the disc from working,\n"
+    "\"warning:\" lines are worth a look.\n"
+    "\n"
+    "Exit code 0: the dialog shows with its picture and its first button finds\n"
+    "what it starts. 1: it will not (each reason said). 2: bad usage, or a\n"
+    "folder that cannot be read.\n";
+
+// What one autorun.inf holds beyond this size is not read.
+static const DWORD dwInfLimit = 1 << 20;
+static const char* const aszTokens[] = {"-A", "-I", "-C", "-S", "-P", "-D"};
+
+static std::string sFolder;
+static int iProblems;
+
+// Text from the disc as it can be printed: control characters shown as '?',
+// and cut after 200 characters.
+static std::string Shown(const std::string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size() && i < 200; i++)
+        out += (unsigned char)s[i] < 0x20 ? '?' : s[i];
+    return s.size() > 200 ? out + "... (" + std::to_string(s.size()) + " characters)" : out;
+}
+
+static void Say(const char* szTopic, const std::string& sText)
+{
+    printf("%s: %s\n", szTopic, sText.c_str());
+}
+
+static void Problem(const std::string& sText)
+{
+    iProblems++;
+    Say("problem", sText);
+}
+
+static std::string Message(UINT uId)
+{
+    char szText[256];
+    LoadStringA(GetModuleHandleA(NULL), uId, szText, sizeof(szText));
+    return szText;
+}
+
+// A path on the disc: names relative to its root are below FOLDER.
+static std::string OnDisc(const std::string& sName)
+{
+    if (sName.size() > 1 && (sName[1] == ':' || (sName[0] == '\\' && sName[1] == '\\')))
+        return sName;
+    return sFolder + "\\" + (sName[0] == '\\' ? sName.substr(1) : sName);
+}
+
+static bool IsFile(const std::string& sPath)
+{
+    DWORD dwAttributes = GetFileAttributesA(sPath.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The [autorun] section's keys and values, keys in lower case; false when
+// there is no such section.
+static bool ReadInf(const std::string& sInf, std::vector<std::pair<std::string, std::string>>* pKeys)
+{
+    bool bSection = false, bInAutorun = false;
+    size_t iStart = 0;
+    while (iStart < sInf.size()) {
+        size_t iEnd = sInf.find('\n', iStart);
+        if (iEnd == std::string::npos)
+            iEnd = sInf.size();
+        std::string sLine = sInf.substr(iStart, iEnd - iStart);
+        iStart = iEnd + 1;
+        size_t iFirst = sLine.find_first_not_of(" \t\r");
+        size_t iLast = sLine.find_last_not_of(" \t\r");
+        if (iFirst == std::string::npos || sLine[iFirst] == ';')
+            continue;
+        sLine = sLine.substr(iFirst, iLast - iFirst + 1);
+        if (sLine[0] == '[') {
+            bInAutorun = !lstrcmpiA(sLine.c_str(), "[autorun]");
+            bSection = bSection || bInAutorun;
+            continue;
+        }
+        size_t iEquals = sLine.find('=');
+        if (!bInAutorun || iEquals == std::string::npos)
+            continue;
+        std::string sKey = sLine.substr(0, sLine.find_last_not_of(" \t", iEquals - 1) + 1);
+        std::string sValue = sLine.substr(iEquals + 1);
+        sValue.erase(0, sValue.find_first_not_of(" \t"));
+        CharLowerBuffA(&sKey[0], (DWORD)sKey.size());
+        pKeys->push_back({sKey, sValue});
+    }
+    return bSection;
+}
+
+static const std::string* Key(const std::vector<std::pair<std::string, std::string>>& keys,
+                              const char* szKey)
+{
+    for (const auto& key : keys)
+        if (key.first == szKey)
+            return &key.second;
+    return NULL;
+}
+
+// A switch's value as the launcher takes it, cut to its 1023 characters.
+static std::string Switch(const char* szTail, const char* szToken, const char* szDefault)
+{
+    char szValue[1024];
+    ParseCommandLine(szTail, szValue, sizeof(szValue), szToken);
+    return *szValue || !szDefault ? szValue : szDefault;
+}
+
+// Walks the switches as an author wrote them, word by word, each value taken
+// by the scanner's own rule, and says what the scanner will make of them.
+static void CheckSwitches(const char* szTail)
+{
+    std::vector<std::string> seen;
+    const char* p = szTail;
+    while (*p) {
+        if (*p == ' ' || *p == '\t') {
+            p++;
+            continue;
+        }
+        const char* szToken = NULL;
+        for (const char* szKnown : aszTokens)
+            if (!strncmp(p, szKnown, 2))
+                szToken = szKnown;
+        if (!szToken) {
+            size_t iWord = strcspn(p, " \t");
+            std::string sAfter = seen.empty() ? "the program's name" : "the value of " + seen.back();
+            Say("warning", "\"" + Shown(std::string(p, iWord)) + "\" is no switch and is ignored: " +
+                               sAfter + " ends at the blank before it; put a value with blanks in "
+                               "parentheses, as in -C(My Game)");
+            p += iWord;
+            continue;
+        }
+        std::vector<char> value(strlen(p) + 1);
+        ParseCommandLine(p, value.data(), (int)value.size(), szToken);
+        size_t iValue = strlen(value.data());
+        bool bParenthesis = p[2] == '(';
+        bool bUnclosed = bParenthesis && !strchr(p + 3, ')');
+        for (const std::string& sEarlier : seen)
+            if (sEarlier == szToken)
+                Say("warning", std::string(szToken) + " is given more than once: the first one counts");
+        if (bUnclosed)
+            Say("warning", std::string("the parenthesis after ") + szToken +
+                               " is never closed: its value runs to the end of the line");
+        if (iValue > 1023)
+            Say("warning", std::string("the value of ") + szToken + " has " + std::to_string(iValue) +
+                               " characters: the launcher keeps the first 1023");
+        // The scanner takes the first occurrence anywhere in the line.
+        const char* szFound = strstr(szTail, szToken);
+        if (szFound != p && std::find(seen.begin(), seen.end(), szToken) == seen.end())
+            Say("warning", std::string("the scanner finds ") + szToken + " first in \"" +
+                               Shown(std::string(szFound).substr(0, 40)) + "\", before the " +
+                               szToken + " given: it takes the value from there");
+        seen.push_back(szToken);
+        p += 2 + iValue + (bParenthesis ? 1 : 0) + (bParenthesis && !bUnclosed ? 1 : 0);
+    }
+}
+
+// The inside of the dialog's picture frame on this screen, made from the
+// launcher's template (carried in this program's resources), hidden.
+static SIZE FrameInside()
+{
+    SIZE size = {0, 0};
+    HRSRC hRes = FindResourceA(NULL, "SPLASH_SCREEN", (LPCSTR)RT_DIALOG);
+    if (!hRes)
+        return size;
+    std::string sTemplate((const char*)LockResource(LoadResource(NULL, hRes)), SizeofResource(NULL, hRes));
+    ((DLGTEMPLATE*)&sTemplate[0])->style &= ~WS_VISIBLE;
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof(wc));
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "SPLASH_SCREEN";
+    RegisterClassA(&wc);
+    HWND hDialog = CreateDialogIndirectParamA(wc.hInstance, (DLGTEMPLATE*)&sTemplate[0], NULL, NULL, 0);
+    RECT rInside, rBorder;
+    GetInterior(GetDlgItem(hDialog, IDC_PICTURE_FRAME), &rInside, &rBorder);
+    size.cx = rInside.right - rInside.left;
+    size.cy = rInside.bottom - rInside.top;
+    DestroyWindow(hDialog);
+    return size;
+}
+
+static const char* Refusal(TDib::TRefusal refusal)
+{
+    switch (refusal) {
+    case TDib::NoBmSignature: return "it does not start with \"BM\": not a BMP file";
+    case TDib::BadHeaderSize: return "its header size is neither 12 nor 40 bytes";
+    case TDib::ShortHeader: return "the file ends inside its header";
+    case TDib::BadPlanes: return "its plane count is not 1";
+    case TDib::BadWidth: return "its width is not above 0";
+    case TDib::BadHeight: return "its height is not above 0 (rows from the top are not read)";
+    case TDib::BadBitCount: return "its bit count is none of 1, 4, 8, 16, 24, 32";
+    case TDib::TooLarge: return "the sizes it states are too large to hold";
+    case TDib::ShortFile: return "the file is shorter than its header says";
+    default: return "the display could not make its bitmap";
+    }
+}
+
+static void CheckPicture(const std::string& sName)
+{
+    std::string sPath = OnDisc(sName);
+    HBITMAP hBitmap = NULL;
+    HPALETTE hPalette = NULL;
+    UINT uMessage = ReadFileBitmap(&sPath[0], &hBitmap, &hPalette);
+    if (uMessage == IDS_INVALID_FILE_NAME) {
+        DWORD dwAttributes = GetFileAttributesA(sPath.c_str());
+        const char* szWhy = dwAttributes == INVALID_FILE_ATTRIBUTES ? "it is not on the disc"
+            : dwAttributes & FILE_ATTRIBUTE_DIRECTORY ? "it is a folder"
+            : dwAttributes & FILE_ATTRIBUTE_HIDDEN ? "it is hidden"
+            : dwAttributes & FILE_ATTRIBUTE_SYSTEM ? "it is a system file" : "it cannot be found";
+        Problem("picture " + Shown(sName) + ": box 207 \"" + Message(uMessage) + "\" instead, before "
+                "the dialog: " + szWhy);
+        return;
+    }
+    if (uMessage) {
+        std::string sWhy = Refusal(TDib::NotRefused);
+        try {
+            TDib dib(sPath.c_str());
+            if (dib.IsOK() && dib.NumColors() == 0)
+                sWhy = "it has no colour table: " + std::to_string(dib.GetInfoHeader()->biBitCount) +
+                       " bits per pixel; make it 8-bit (tools/make-splash does)";
+        } catch (...) {
+            sWhy = Refusal(TDib::LastRefusal);
+        }
+        Problem("picture " + Shown(sName) + ": box 208 \"" + Message(uMessage) + "\" instead, before "
+                "the dialog: " + sWhy);
+        return;
+    }
+    BITMAP bm;
+    GetObjectA(hBitmap, sizeof(bm), &bm);
+    DeleteBitmap(hBitmap, hPalette);
+    SIZE inside = FrameInside();
+    LONG iLeft, iTop, iWidth, iHeight;
+    FitPicture(inside.cx, bm.bmWidth, &iLeft, &iWidth);
+    FitPicture(inside.cy, bm.bmHeight, &iTop, &iHeight);
+    std::string sSize = std::to_string(bm.bmWidth) + " x " + std::to_string(bm.bmHeight);
+    std::string sInside = std::to_string(inside.cx) + " x " + std::to_string(inside.cy);
+    if (iWidth == bm.bmWidth && iHeight == bm.bmHeight)
+        Say("picture", Shown(sName) + ", " + sSize + ": shown whole at " + std::to_string(iLeft) +
+                           "," + std::to_string(iTop) + " in the frame's inside of " + sInside);
+    else
+        Say("picture", Shown(sName) + ", " + sSize + ": cut to the frame's inside of " + sInside +
+                           ": its top-left " + std::to_string(iWidth) + " x " + std::to_string(iHeight) +
+                           " is shown");
+}
+
+static void CheckInstaller(const std::string& sValue)
+{
+    std::string sLine = OnDisc(sValue);
+    std::vector<char> file(sLine.size() + 6);
+    SplitCommandLine(sLine.c_str(), file.data());
+    DWORD dwType;
+    if (!IsFile(file.data()))
+        Problem("installer " + Shown(sValue) + ": not a file at the disc's root; the first button "
+                "shows box 203 \"" + Message(IDS_CANNOT_INVOKE) + "\" where nothing is installed");
+    else if (GetBinaryTypeA(file.data(), &dwType))
+        Say("installer", Shown(sValue) + ": at the disc's root; started directly");
+    else
+        Say("installer", Shown(sValue) + ": at the disc's root; not a program, so opened through the "
+                         "shell with its default verb (as an MSI package is)");
+}
+
+static void CheckApplication(const std::string& sApp, const std::string& sDialog)
+{
+    std::string sKey = std::string(APP_PATHS_KEY) + sApp;
+    char szCommand[1024];
+    if (sApp.empty())
+        Say("warning", "no -A: the launcher reads the App Paths key itself and never finds an "
+                       "application to play");
+    bool bInstalled = GetRegistryValueData(HKEY_LOCAL_MACHINE, sKey.c_str(), NULL, szCommand, 1024) != 1;
+    Say("application", "HKLM\\" + Shown(sKey) + (bInstalled
+        ? ": installed on this machine; the first button reads \"&Play\"" +
+              std::string(sDialog.empty() ? "" : ", and with -D the launcher does not appear")
+        : ": not installed on this machine; the first button reads \"" + Message(IDS_INSTALL) + "\""));
+}
+
+// Names the disc's file system may not hold as they are.
+static void CheckNames(const std::string& sDir, int iDepth, int* piLeft)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = FindFirstFileA((sDir + "\\*").c_str(), &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string sName = fd.cFileName;
+        if (sName == "." || sName == ".." || --*piLeft < 0)
+            continue;
+        std::string sPath = sDir + "\\" + sName;
+        if (sName.size() > 64)
+            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) + ": a name of " +
+                               std::to_string(sName.size()) + " characters; Joliet holds 64");
+        if (sName.find_first_of("*/:;?\\") != std::string::npos)
+            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) +
+                               ": Joliet names hold none of * / : ; ? \\");
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && iDepth < 8)
+            CheckNames(sPath, iDepth + 1, piLeft);
+    } while (FindNextFileA(hFind, &fd));
+    FindClose(hFind);
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 2 || (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") ||
+                                   !strcmp(argv[1], "/?")))) {
+        fputs(szUsage, argc == 2 ? stdout : stderr);
+        return argc == 2 ? 0 : 2;
+    }
+    char szFull[MAX_PATH];
+    DWORD dwFull = GetFullPathNameA(argc == 2 ? argv[1] : ".", sizeof(szFull), szFull, NULL);
+    DWORD dwAttributes = dwFull && dwFull < sizeof(szFull) ? GetFileAttributesA(szFull) : INVALID_FILE_ATTRIBUTES;
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES || !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fprintf(stderr, "autorun-check: %s: not a folder that can be read\n", argc == 2 ? argv[1] : ".");
+        return 2;
+    }
+    sFolder = szFull;
+    if (sFolder.size() > 3 && sFolder.back() == '\\')
+        sFolder.pop_back();
+
+    HANDLE hInf = CreateFileA(OnDisc("autorun.inf").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (hInf == INVALID_HANDLE_VALUE) {
+        Problem("no autorun.inf in " + sFolder + ": nothing starts the launcher");
+        return 1;
+    }
+    std::string sInf(dwInfLimit, '\0');
+    DWORD dwRead = 0;
+    ReadFile(hInf, &sInf[0], dwInfLimit, &dwRead, NULL);
+    sInf.resize(dwRead);
+    if (GetFileSize(hInf, NULL) > dwInfLimit)
+        Say("warning", "autorun.inf is larger than 1 MiB: only its first 1 MiB is read");
+    CloseHandle(hInf);
+
+    std::vector<std::pair<std::string, std::string>> keys;
+    if (!ReadInf(sInf, &keys)) {
+        Problem("autorun.inf has no [autorun] section: nothing starts the launcher");
+        return 1;
+    }
+    const std::string* psOpen = Key(keys, "open");
+    if (!psOpen || psOpen->empty()) {
+        Problem("autorun.inf has no open= line in [autorun]: nothing starts the launcher");
+        return 1;
+    }
+    Say("open", Shown(*psOpen));
+    const char* szTail = SkipProgramName(psOpen->c_str());
+    std::string sProgram(psOpen->c_str(), szTail - psOpen->c_str());
+    sProgram.erase(sProgram.find_last_not_of(" \t") + 1);
+    if (!sProgram.empty() && sProgram[0] == '"')
+        sProgram = sProgram.substr(1, sProgram.find('"', 1) - 1);
+    if (!IsFile(OnDisc(sProgram)))
+        Problem("open= starts " + Shown(sProgram) + ", which is not a file on the disc");
+    for (const char* szKey : {"label", "action"})
+        if (const std::string* psValue = Key(keys, szKey))
+            Say(szKey, Shown(*psValue));
+    if (const std::string* psIcon = Key(keys, "icon")) {
+        std::string sIcon = psIcon->substr(0, psIcon->find(','));
+        Say(IsFile(OnDisc(sIcon)) ? "icon" : "warning",
+            Shown(sIcon) + (IsFile(OnDisc(sIcon)) ? ": on the disc" : ": icon= names a file not on the disc"));
+    }
+
+    CheckSwitches(szTail);
+    Say("caption", "\"" + Shown(Switch(szTail, "-C", DEFAULT_CAPTION)) + "\"");
+    std::string sWindowClass = Switch(szTail, "-P", NULL);
+    if (!sWindowClass.empty())
+        Say("stays away", std::string("while a window of class ") + Shown(sWindowClass) + " exists" +
+                              (FindWindowA(sWindowClass.c_str(), NULL) ? " (one does now)" : ""));
+    CheckPicture(Switch(szTail, "-S", DEFAULT_SPLASH_FILE));
+    CheckInstaller(Switch(szTail, "-I", DEFAULT_INSTALL_NAME));
+    CheckApplication(Switch(szTail, "-A", NULL), Switch(szTail, "-D", NULL));
+    int iLeft = 10000;
+    CheckNames(sFolder, 1, &iLeft);
+    if (iLeft < 0)
+        Say("warning", "more than 10,000 files: the names of the rest were not looked at");
+    Say("verdict", iProblems ? "the disc will not work as meant" : "the dialog shows with its picture "
+                               "and its first button finds what it starts");
+    return iProblems ? 1 : 0;
+}

@@ -1,0 +1,102 @@
+// autorun-check over disc folders made here: a good disc, each problem it
+// knows, each outcome of the picture, and hostile files.
+#include "common.h"
+
+namespace {
+
+// A change to the good disc: its autorun.inf replaced by `text`.
+std::function<void(const TempDir&)> Inf(const std::string& text)
+{
+    return [text](const TempDir& disc) { WriteFile(disc / "autorun.inf", text); };
+}
+
+// A change to the good disc: its splash.bmp replaced by `bmp` changed by `edit`.
+std::function<void(const TempDir&)> Picture(Bmp bmp, const std::function<void(Bmp&)>& edit = {})
+{
+    if (edit)
+        edit(bmp);
+    return [bmp](const TempDir& disc) { WriteFile(disc / "splash.bmp", bmp.Bytes()); };
+}
+
+TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
+{
+    const std::string open = "[autorun]\r\nopen=autorun.exe -Agame.exe ";
+    const std::string lead = "problem: picture splash.bmp: box 208 \"Invalid Bitmap File. Make sure that "
+                             "file is a 256 colour BMP file.\" instead, before the dialog: ";
+    const struct {
+        const char* name;
+        std::function<void(const TempDir&)> change;
+        DWORD code;
+        std::vector<std::string> said;
+    } cases[] = {
+        {"a good disc", [](const TempDir&) {}, 0,
+         {"caption: \"My Game\"", "icon: autorun.exe: on the disc",
+          "picture: splash.bmp, 37 x 21: shown whole at ",
+          "installer: setup.exe: at the disc's root; started directly",
+          "App Paths\\game.exe: not installed on this machine; the first button reads \"&Install\""}},
+        {"no autorun.inf", [](const TempDir& d) { DeleteFileA((d / "autorun.inf").c_str()); }, 1,
+         {"problem: no autorun.inf in "}},
+        {"no [autorun]", Inf("[other]\nopen=autorun.exe"), 1, {"problem: autorun.inf has no [autorun] section"}},
+        {"no open=", Inf("[AutoRun]\nicon=autorun.exe"), 1, {"problem: autorun.inf has no open= line"}},
+        {"keys in any case, no newline at the end", Inf("[AUTORUN]\r\nOpen = autorun.exe -C(x)"), 0,
+         {"caption: \"x\""}},
+        {"a program not on the disc", Inf("[autorun]\nopen=\"start me.exe\" -Agame.exe"), 1,
+         {"problem: open= starts start me.exe, which is not a file on the disc"}},
+        {"a blank outside parentheses", Inf(open + "-CMy Game"), 0,
+         {"warning: \"Game\" is no switch and is ignored: the value of -C ends", "caption: \"My\""}},
+        {"a token inside a value", Inf(open + "-C(Hi-Sx) -Ssplash.bmp"), 1,
+         {"warning: the scanner finds -S first in \"-Sx) -Ssplash.bmp\"",
+          "problem: picture x): box 207 \"Invalid File Name. Make sure file exists.\" instead, "
+          "before the dialog: it is not on the disc"}},
+        {"a switch twice", Inf(open + "-Isetup.exe -Iother.exe"), 0,
+         {"warning: -I is given more than once: the first one counts"}},
+        {"an unclosed parenthesis", Inf(open + "-C(My Game"), 0,
+         {"warning: the parenthesis after -C is never closed", "caption: \"My Game\""}},
+        {"a caption of 1100 characters", Inf(open + "-C" + std::string(1100, 'c')), 0,
+         {"warning: the value of -C has 1100 characters: the launcher keeps the first 1023"}},
+        {"a missing icon", Inf(open + "\nicon=none.ico,0"), 0,
+         {"warning: none.ico: icon= names a file not on the disc"}},
+        {"names Joliet does not hold", [](const TempDir& d) {
+             WriteFile(d / std::string(65, 'n'), "");
+             WriteFile(d / "a;b", "");
+         }, 0, {"a name of 65 characters; Joliet holds 64", "a;b: Joliet names hold none of"}},
+        {"an installer missing", [](const TempDir& d) { DeleteFileA((d / "setup.exe").c_str()); }, 1,
+         {"problem: installer setup.exe: not a file at the disc's root"}},
+        {"an MSI package", Inf(open + "-I(setup.msi /qn)"), 0,
+         {"installer: setup.msi /qn: at the disc's root; not a program, so opened through the shell"}},
+        {"a picture cut to the frame", Picture(Bmp(8, 300, 20)), 0,
+         {"picture: splash.bmp, 300 x 20: cut to the frame's inside of "}},
+        {"a hidden picture", [](const TempDir& d) {
+             SetFileAttributesA((d / "splash.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+         }, 1, {"box 207 \"Invalid File Name. Make sure file exists.\" instead, before the dialog: it is hidden"}},
+        {"a folder for a picture", Inf(open + "-Spictures"), 1, {"before the dialog: it is a folder"}},
+        {"a picture of 24 bits", Picture(Bmp(24, 8, 8)), 1,
+         {lead + "it has no colour table: 24 bits per pixel"}},
+        {"no BMP", [](const TempDir& d) { WriteFile(d / "splash.bmp", "GIF89a"); }, 1,
+         {lead + "it does not start with \"BM\""}},
+        {"a width of 0", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biWidth = 0; }), 1,
+         {lead + "its width is not above 0"}},
+        {"4 GB of pixels claimed", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biWidth = b.info.biHeight = 65536; }),
+         1, {lead + "the sizes it states are too large to hold"}},
+        {"binary junk and a huge line", Inf(std::string("\0\x01\xff\n[autorun]\n", 14) + std::string(300000, 'x') +
+                                            "\nopen=autorun.exe -C(\x01\x02)\n\0\0"), 0,
+         {"caption: \"??\""}},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir disc;
+        WriteFile(disc / "autorun.inf", open + "-C(My Game)\r\nicon=autorun.exe\r\n");
+        WriteFile(disc / "autorun.exe", "MZ");
+        WriteFile(disc / "setup.msi", "package");
+        WriteFile(disc / "splash.bmp", Bmp(8, 37, 21).Bytes());
+        CreateDirectoryA((disc / "pictures").c_str(), NULL);
+        ASSERT_TRUE(CopyFileA(CHILD_EXE, (disc / "setup.exe").c_str(), FALSE));
+        c.change(disc);
+        auto [code, out] = RunCheck(disc.path);
+        EXPECT_EQ(c.code, code) << out;
+        for (const std::string& s : c.said)
+            EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;
+    }
+}
+
+}  // namespace
