@@ -177,6 +177,43 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
     DestroyWindow(tmpl);
 }
 
+// Pictures an author has, made splashes by tools/make-splash: the checker
+// passes the disc, and the launcher shows each pixel of the file, whose
+// corners have the source's colours.
+TEST(Splash, MadeFromAnyPictureIsShown)
+{
+    for (const char* source : {"/quarters.png.bmp", "/quarters.jpg.bmp"}) {
+        SCOPED_TRACE(source);
+        const std::string bytes = ReadFile(SPLASHES + std::string(source));
+        ASSERT_GT(bytes.size(), 54u + 1024u);
+        Bmp bmp(8, 1, 1);
+        memcpy(&bmp.info, &bytes[14], sizeof bmp.info);
+        bmp.table = bytes.substr(54, 4 * (bmp.info.biClrUsed ? bmp.info.biClrUsed : 256));
+        bmp.bits = bytes.substr(((const BITMAPFILEHEADER*)&bytes[0])->bfOffBits);
+        const int w = bmp.info.biWidth, h = bmp.info.biHeight;
+        const std::pair<POINT, DWORD> corners[] = {
+            {{0, 0}, 0xFF0000}, {{w - 1, 0}, 0x0000FF}, {{0, h - 1}, 0x00FF00}, {{w - 1, h - 1}, 0xFFFF00}};
+        for (auto& [at, rgb] : corners)
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(rgb >> shift & 0xFF, bmp.Colour(at.x, at.y) >> shift & 0xFF, 48) << at.x << "," << at.y;
+        TempDir disc("D:\\");
+        WriteFile(disc / "splash.bmp", bytes);
+        WriteFile(disc / "autorun.inf", "[autorun]\nopen=autorun.exe -Anone.exe");
+        WriteFile(disc / "autorun.exe", "MZ");
+        ASSERT_TRUE(CopyFileA(CHILD_EXE, (disc / "setup.exe").c_str(), FALSE));
+        auto [code, said] = RunCheck(disc.path);
+        EXPECT_EQ(0u, code) << said;
+        Launcher launcher(kLauncher, "-Anone.exe", disc.path);
+        HWND hwnd = launcher.Window();
+        ASSERT_TRUE(hwnd);
+        int wrong = -1;
+        EXPECT_TRUE(WaitFor([&] { return !(wrong = WrongPixels(GetDlgItem(hwnd, 45), bmp, w, h)); }))
+            << wrong << " pixels unlike the file's";
+        EXPECT_EQ("", Click(GetDlgItem(hwnd, 43)));
+        EXPECT_EQ(0u, launcher.Exit());
+    }
+}
+
 // Centred on the screen, or at its edge where the screen is the smaller (the
 // suite runs this once more on a screen of 320 x 240).
 TEST(Screen, HoldsTheDialogCentredOrAtItsEdge)
