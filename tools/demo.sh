@@ -23,7 +23,7 @@ rm -rf "$disc"
 mkdir -p "$disc"
 cp -r "$top/demo/disc/." "$disc/"
 cp "$build/autorun.exe" "$disc/autorun.exe"
-python3 "$top/tools/make_demo_picture.py" "$disc/splash.bmp"
+cp "$build/demo/splash.bmp" "$disc/splash.bmp"
 open=$(sed -n 's/^open=//p' "$disc/autorun.inf" | tr -d '\r')
 echo "demo: $open (in $disc)"
 

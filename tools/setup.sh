@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make python3 python3-pil
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
-  googletest wixl
+  googletest wixl nsis xorriso
   wine wine64 wine32:i386
   fonts-wine
   xvfb x11-apps x11-utils imagemagick xdotool
