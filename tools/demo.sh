@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Runs the launcher on the demo disc with the switches of its autorun.inf,
-# through the demo player (tools/driver/play_demo.cpp). On a screen of its
-# own (the harness's Xvfb) it leaves a screenshot of the painted dialog in
-# build/demo/screenshot.png and presses Cancel; on your display it runs until
-# you close it.
+# The demo: the demo product's disc image made by make-disc, its contents put
+# on the CD-ROM drive D: of the harness's Wine prefix, and the launcher run
+# from there with the switches of the image's autorun.inf, through the demo
+# player (tools/driver/play_demo.cpp). On your display you use it yourself.
+# On a screen of its own (the harness's Xvfb) the player plays the whole
+# story, the real installer included, says each step and leaves a
+# screenshot of each in build/demo/.
 #
-#   tools/demo.sh BUILD_DIR      (inside tools/harness.sh; BUILD_DIR holds
-#                                 autorun.exe and play_demo.exe)
+#   tools/demo.sh BUILD_DIR      (inside tools/harness.sh; BUILD_DIR is build/i686
+#                                 or build/x86_64, as make build leaves them)
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,24 +19,33 @@ if [ -n "${AUTORUN_NO_32BIT:-}" ] && [ "$(basename "$build")" = i686 ]; then
   echo "demo: this machine cannot run 32-bit programs: showing the x86_64 launcher" >&2
   build="$(dirname "$build")/x86_64"
 fi
-disc="$top/build/demo/disc"
+out="$top/build/demo"
+rm -rf "$out"
+mkdir -p "$out/folder"
+cp "$build/demo/setup.exe" "$build/demo/splash.bmp" "$out/folder/"
+"$top/tools/make-disc" "$out/folder" "$out/talvik-demo.iso" -Atalvik-demo.exe -Isetup.exe \
+  '-C(Talvik Demo Disc)' -Ssplash.bmp -PTalvikDemoGame --label "Talvik Demo" \
+  --icon "$build/demo/game.ico" --launcher "$build/autorun.exe"
 
-rm -rf "$disc"
-mkdir -p "$disc"
-cp -r "$top/demo/disc/." "$disc/"
-cp "$build/autorun.exe" "$disc/autorun.exe"
-cp "$build/demo/splash.bmp" "$disc/splash.bmp"
+# The installer is started from the root of the drive.
+disc="$WINEPREFIX/drives/d"
+rm -rf "${disc:?}"/*
+xorriso -osirrox on -indev "$out/talvik-demo.iso" -extract / "$disc" 2>/dev/null
+chmod -R u+w "$disc"
 open=$(sed -n 's/^open=//p' "$disc/autorun.inf" | tr -d '\r')
-echo "demo: $open (in $disc)"
+echo "demo: D:\\ holds the image's contents; $open"
 
-player=("$build/play_demo.exe" "Z:$disc/autorun.exe" "Z:$disc" "${open#autorun.exe }")
+player=("$build/play_demo.exe")
 if [ "${AUTORUN_OWN_DISPLAY:-}" != 1 ]; then
-  wine "${player[@]}"
+  wine "${player[@]}" 'D:\autorun.exe' 'D:\' "${open#autorun.exe }"
   exit 0
 fi
-screen="$top/build/demo/screen.rgb"
-wine "${player[@]}" "Z:$screen"
+rc=0
+wine "${player[@]}" --story 'D:\autorun.exe' 'D:\' "${open#autorun.exe }" "Z:$out" || rc=$?
 size=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*x[0-9]*\) pixels.*/\1/p')
-convert -size "$size" -depth 8 "rgb:$screen" "$top/build/demo/screenshot.png"
-rm -f "$screen"
-echo "demo: screenshot in build/demo/screenshot.png"
+for shot in "$out"/*.rgb; do
+  convert -size "$size" -depth 8 "rgb:$shot" "${shot%.rgb}.png"
+  rm -f "$shot"
+done
+echo "demo: screenshots in build/demo/: $(cd "$out" && ls *.png | tr '\n' ' ')"
+exit $rc

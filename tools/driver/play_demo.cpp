@@ -3,16 +3,36 @@
 // dialog has painted itself, and says what it shows. Given a file, it then
 // saves the screen there (3 bytes a pixel, rows from the top) and presses
 // Cancel, as a run without a user must; otherwise the user closes it.
+// With --story it plays the demo disc's whole story instead, saying each
+// step and saving the screen after it as SHOTS\<step>.rgb.
 //
 //   play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]
-#include "driver.h"
+//   play_demo --story LAUNCHER DISC_FOLDER SWITCHES SHOTS
+#include "story.h"
 
 #include <stdio.h>
 
+static int PlayStory(char** argv)
+{
+    int failures = 0;
+    for (const StoryStep& step : DemoStory(argv[0], argv[1], argv[2])) {
+        printf("play_demo: %s: %s ... ", step.name, step.says);
+        fflush(stdout);
+        std::string failed = step.play();
+        printf("%s\n", failed.empty() ? "yes" : ("NO: " + failed).c_str());
+        failures += !failed.empty();
+        WriteFile(std::string(argv[3]) + "\\" + step.name + ".rgb", Screenshot());
+    }
+    return failures ? 1 : 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 6 && !strcmp(argv[1], "--story"))
+        return PlayStory(argv + 2);
     if (argc != 4 && argc != 5) {
-        fprintf(stderr, "usage: play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]\n");
+        fprintf(stderr, "usage: play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]\n"
+                        "       play_demo --story LAUNCHER DISC_FOLDER SWITCHES SHOTS\n");
         return 2;
     }
     Launcher launcher(argv[1], argv[3], argv[2]);
