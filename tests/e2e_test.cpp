@@ -2,6 +2,7 @@
 // folder on the CD-ROM drive D:, its dialog read and clicked with the real
 // mouse, its picture read back from the screen, real programs started.
 #include "common.h"
+#include "story.h"
 
 namespace {
 
@@ -212,6 +213,29 @@ TEST(Splash, MadeFromAnyPictureIsShown)
         EXPECT_EQ("", Click(GetDlgItem(hwnd, 43)));
         EXPECT_EQ(0u, launcher.Exit());
     }
+}
+
+// The demo disc's story, the steps make demo plays, from the image's
+// contents on the root of the CD-ROM drive D:, the real installer included.
+TEST(Demo, PlaysItsStoryFromTheImage)
+{
+    std::string inf = ReadFile(DEMO_DISC "/autorun.inf"), open = "open=autorun.exe ";
+    ASSERT_NE(std::string::npos, inf.find(open)) << inf;
+    std::string switches = inf.substr(inf.find(open) + open.size());
+    switches.erase(switches.find('\r'));
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = FindFirstFileA(DEMO_DISC "/*", &fd);
+    std::vector<std::string> copied;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            CopyFileA((DEMO_DISC "/" + std::string(fd.cFileName)).c_str(), ("D:\\" + std::string(fd.cFileName)).c_str(), FALSE))
+            copied.push_back("D:\\" + std::string(fd.cFileName));
+    } while (FindNextFileA(hFind, &fd));
+    FindClose(hFind);
+    for (const StoryStep& step : DemoStory("D:\\autorun.exe", "D:\\", switches))
+        EXPECT_EQ("", step.play()) << step.name << ": " << step.says;
+    for (const std::string& file : copied)
+        DeleteFileA(file.c_str());
 }
 
 // Centred on the screen, or at its edge where the screen is the smaller (the

@@ -1,0 +1,91 @@
+#!/usr/bin/python3
+"""make-disc from an author's folder: the image's names and volume id, its
+autorun.inf, the preview's pixels, a refused disc and a forced one, and the
+folder left as it was.
+
+usage: make_disc_test.py TOP PROGRAM.exe LAUNCHER.exe WORK_DIR
+"""
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+
+from PIL import Image
+
+top, program, launcher, work = sys.argv[1:5]
+make_disc = os.path.join(top, "tools", "make-disc")
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+
+
+def run(*args):
+    return subprocess.run(args, capture_output=True, text=True)
+
+
+def state(folder):
+    return sorted((name, hashlib.sha1(open(os.path.join(folder, name), "rb").read()).hexdigest())
+                  for name in os.listdir(folder))
+
+
+shutil.rmtree(work, ignore_errors=True)
+folder = os.path.join(work, "My Disc")
+os.makedirs(folder)
+quarters = Image.new("RGB", (60, 40), (255, 0, 0))
+quarters.paste((0, 0, 255), (30, 0, 60, 20))
+quarters.paste((0, 255, 0), (0, 20, 30, 40))
+quarters.paste((255, 255, 0), (30, 20, 60, 40))
+quarters.save(os.path.join(work, "quarters.png"))
+check(run(os.path.join(top, "tools", "make-splash"), os.path.join(work, "quarters.png"),
+          os.path.join(folder, "splash.bmp")).returncode == 0, "make-splash failed")
+shutil.copy(program, os.path.join(folder, "setup.exe"))
+before = state(folder)
+
+image, shot = os.path.join(work, "disc.iso"), os.path.join(work, "preview.png")
+made = run(make_disc, folder, image, "-Agame.exe", "-C(My Game)", "--label", "MY DISC 2",
+           "--launcher", launcher, "--preview", shot)
+check(made.returncode == 0, "make-disc failed:\n" + made.stdout + made.stderr)
+check(state(folder) == before, "the author's folder changed")
+# Rock Ridge names, then Joliet names: plain ISO 9660 names would be upper case.
+for tree in ("nojoliet", "norock"):
+    listing = run("xorriso", "-read_fs", tree, "-indev", image, "-ls", "/")
+    listing = listing.stdout + listing.stderr
+    for name in ("autorun.exe", "autorun.inf", "setup.exe", "splash.bmp"):
+        check(f"'{name}'" in listing, f"{name} not in the listing ({tree}):\n{listing}")
+    check("Volume id    : 'MY DISC 2'" in listing, "volume id:\n" + listing)
+run("xorriso", "-indev", image, "-osirrox", "on", "-extract", "/autorun.inf", os.path.join(work, "autorun.inf"))
+inf = open(os.path.join(work, "autorun.inf"), newline="").read()
+for line in ("[autorun]\r\n", "open=autorun.exe -Agame.exe -C(My Game)\r\n", "icon=autorun.exe\r\n",
+             "label=MY DISC 2\r\n"):
+    check(line in inf, f"{line!r} not in autorun.inf:\n{inf}")
+
+# The picture whole in the preview: each quarter's colour over its 30 x 20.
+if os.path.exists(shot):
+    preview = Image.open(shot).convert("RGB")
+    found = [(x, y) for y in range(preview.height) for x in range(preview.width)
+             if preview.getpixel((x, y)) == (255, 0, 0)]
+    check(len(found) == 600, f"{len(found)} pixels of the red quarter in the preview, not 600")
+    if found:
+        x, y = found[0]
+        for dx, dy, colour in ((30, 0, (0, 0, 255)), (0, 20, (0, 255, 0)), (30, 20, (255, 255, 0))):
+            region = preview.crop((x + dx, y + dy, x + dx + 30, y + dy + 20))
+            check(region.getcolors() == [(600, colour)], f"the quarter at +{dx},+{dy}: {region.getcolors()}")
+else:
+    check(False, "no preview")
+
+# A disc the checker fails (no installer at its root): refused, then forced.
+os.remove(os.path.join(folder, "setup.exe"))
+refused = run(make_disc, folder, image + ".2", "-Agame.exe", "--launcher", launcher)
+check(refused.returncode == 1 and "no image made" in refused.stderr and not os.path.exists(image + ".2"),
+      "a failing disc was not refused:\n" + refused.stdout + refused.stderr)
+check("problem: installer setup.exe" in refused.stdout, "the finding is not said:\n" + refused.stdout)
+forced = run(make_disc, folder, image + ".2", "-Agame.exe", "--launcher", launcher, "--force")
+check(forced.returncode == 0 and os.path.exists(image + ".2"), "--force made no image:\n" + forced.stderr)
+
+for failure in failures:
+    print("FAILED:", failure)
+sys.exit(1 if failures else 0)
