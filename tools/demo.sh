@@ -47,5 +47,7 @@ for shot in "$out"/*.rgb; do
   convert -size "$size" -depth 8 "rgb:$shot" "${shot%.rgb}.png"
   rm -f "$shot"
 done
+# The dialog as its user first sees it, alone: the README shows it (doc/demo.png).
+convert "$out/1-install.png" -trim +repage "$out/dialog.png"
 echo "demo: screenshots in build/demo/: $(cd "$out" && ls *.png | tr '\n' ' ')"
 exit $rc
