@@ -45,6 +45,23 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
         EXPECT_STREQ(t[1], SkipProgramName(t[0])) << t[0];
 }
 
+// A search with a wildcard gives the name as the folder holds it, and keeps
+// no handle open.
+TEST(Files, AreFoundByWildcard)
+{
+    TempDir dir;
+    WriteFile(dir / "Splash.bmp", "12345");
+    ffblk found = {};
+    // The first search also makes what the platform makes once per process.
+    findfirst((dir / "*.none").c_str(), &found, 0);
+    const int handles = Handles();
+    EXPECT_EQ(0, findfirst((dir / "spl*.bmp").c_str(), &found, 0));
+    EXPECT_STREQ("Splash.bmp", found.ff_name);
+    EXPECT_EQ(5u, found.ff_fsize);
+    EXPECT_EQ(-1, findfirst((dir / "x*.bmp").c_str(), &found, 0));
+    EXPECT_EQ(handles, Handles()) << "a search left its handle open";
+}
+
 // The harness's drives are C:, D: and E: (CD-ROM drives), and Z:.
 TEST(Drives, AreTheCurrentOneAndTheCdroms)
 {
