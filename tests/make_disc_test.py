@@ -7,6 +7,7 @@ usage: make_disc_test.py TOP PROGRAM.exe LAUNCHER.exe WORK_DIR
 """
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -63,17 +64,19 @@ for line in ("[autorun]\r\n", "open=autorun.exe -Agame.exe -C(My Game)\r\n", "ic
              "label=MY DISC 2\r\n"):
     check(line in inf, f"{line!r} not in autorun.inf:\n{inf}")
 
-# The picture whole in the preview: each quarter's colour over its 30 x 20.
-if os.path.exists(shot):
+# The picture whole in the preview of the dialog's window, where the checker
+# says the layout puts it: each quarter's colour over its 30 x 20.
+where = re.search(r"shown whole at (\d+),(\d+) in the frame's inside of \d+ x \d+ "
+                  r"\(the inside at (\d+),(\d+) in the dialog's window\)", made.stdout)
+check(where, "the checker did not place the picture:\n" + made.stdout)
+if os.path.exists(shot) and where:
     preview = Image.open(shot).convert("RGB")
-    found = [(x, y) for y in range(preview.height) for x in range(preview.width)
-             if preview.getpixel((x, y)) == (255, 0, 0)]
-    check(len(found) == 600, f"{len(found)} pixels of the red quarter in the preview, not 600")
-    if found:
-        x, y = found[0]
-        for dx, dy, colour in ((30, 0, (0, 0, 255)), (0, 20, (0, 255, 0)), (30, 20, (255, 255, 0))):
-            region = preview.crop((x + dx, y + dy, x + dx + 30, y + dy + 20))
-            check(region.getcolors() == [(600, colour)], f"the quarter at +{dx},+{dy}: {region.getcolors()}")
+    left, top, inside_left, inside_top = (int(v) for v in where.groups())
+    x, y = inside_left + left, inside_top + top
+    for dx, dy, colour in ((0, 0, (255, 0, 0)), (30, 0, (0, 0, 255)), (0, 20, (0, 255, 0)),
+                           (30, 20, (255, 255, 0))):
+        region = preview.crop((x + dx, y + dy, x + dx + 30, y + dy + 20))
+        check(region.getcolors() == [(600, colour)], f"the quarter at {x + dx},{y + dy}: {region.getcolors()}")
 else:
     check(False, "no preview")
 

@@ -184,14 +184,15 @@ static void CheckSwitches(const char* szTail)
     }
 }
 
-// The inside of the dialog's picture frame on this screen, made from the
+// The inside of the dialog's picture frame on this screen, in coordinates of
+// the dialog's window (its frame and caption included), made from the
 // launcher's template (carried in this program's resources), hidden.
-static SIZE FrameInside()
+static RECT FrameInside()
 {
-    SIZE size = {0, 0};
+    RECT rInside = {0, 0, 0, 0}, rBorder, rWindow;
     HRSRC hRes = FindResourceA(NULL, "SPLASH_SCREEN", (LPCSTR)RT_DIALOG);
     if (!hRes)
-        return size;
+        return rInside;
     std::string sTemplate((const char*)LockResource(LoadResource(NULL, hRes)), SizeofResource(NULL, hRes));
     ((DLGTEMPLATE*)&sTemplate[0])->style &= ~WS_VISIBLE;
     WNDCLASSA wc;
@@ -202,12 +203,11 @@ static SIZE FrameInside()
     wc.lpszClassName = "SPLASH_SCREEN";
     RegisterClassA(&wc);
     HWND hDialog = CreateDialogIndirectParamA(wc.hInstance, (DLGTEMPLATE*)&sTemplate[0], NULL, NULL, 0);
-    RECT rInside, rBorder;
     GetInterior(GetDlgItem(hDialog, IDC_PICTURE_FRAME), &rInside, &rBorder);
-    size.cx = rInside.right - rInside.left;
-    size.cy = rInside.bottom - rInside.top;
+    GetWindowRect(hDialog, &rWindow);
+    OffsetRect(&rInside, -rWindow.left, -rWindow.top);
     DestroyWindow(hDialog);
-    return size;
+    return rInside;
 }
 
 static const char* Refusal(TDib::TRefusal refusal)
@@ -259,19 +259,22 @@ static void CheckPicture(const std::string& sName)
     BITMAP bm;
     GetObjectA(hBitmap, sizeof(bm), &bm);
     DeleteBitmap(hBitmap, hPalette);
-    SIZE inside = FrameInside();
+    RECT rInside = FrameInside();
     LONG iLeft, iTop, iWidth, iHeight;
-    FitPicture(inside.cx, bm.bmWidth, &iLeft, &iWidth);
-    FitPicture(inside.cy, bm.bmHeight, &iTop, &iHeight);
+    FitPicture(rInside.right - rInside.left, bm.bmWidth, &iLeft, &iWidth);
+    FitPicture(rInside.bottom - rInside.top, bm.bmHeight, &iTop, &iHeight);
     std::string sSize = std::to_string(bm.bmWidth) + " x " + std::to_string(bm.bmHeight);
-    std::string sInside = std::to_string(inside.cx) + " x " + std::to_string(inside.cy);
+    std::string sInside = std::to_string(rInside.right - rInside.left) + " x " +
+                          std::to_string(rInside.bottom - rInside.top);
+    std::string sWhere = " (the inside at " + std::to_string(rInside.left) + "," +
+                         std::to_string(rInside.top) + " in the dialog's window)";
     if (iWidth == bm.bmWidth && iHeight == bm.bmHeight)
         Say("picture", Shown(sName) + ", " + sSize + ": shown whole at " + std::to_string(iLeft) +
-                           "," + std::to_string(iTop) + " in the frame's inside of " + sInside);
+                           "," + std::to_string(iTop) + " in the frame's inside of " + sInside + sWhere);
     else
         Say("picture", Shown(sName) + ", " + sSize + ": cut to the frame's inside of " + sInside +
                            ": its top-left " + std::to_string(iWidth) + " x " + std::to_string(iHeight) +
-                           " is shown");
+                           " is shown" + sWhere);
 }
 
 static void CheckInstaller(const std::string& sValue)
