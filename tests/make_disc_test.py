@@ -43,6 +43,14 @@ quarters.paste((255, 255, 0), (30, 20, 60, 40))
 quarters.save(os.path.join(work, "quarters.png"))
 check(run(os.path.join(top, "tools", "make-splash"), os.path.join(work, "quarters.png"),
           os.path.join(folder, "splash.bmp")).returncode == 0, "make-splash failed")
+# make-splash's refusals: no picture, an output it cannot write; the input as it was.
+make_splash = os.path.join(top, "tools", "make-splash")
+for source, target, said in ((make_disc, "x.bmp", "not a picture"),
+                             (os.path.join(work, "quarters.png"), "/proc/x.bmp", "cannot write")):
+    before_input = open(source, "rb").read()
+    refused = run(make_splash, source, os.path.join(work, target))
+    check(refused.returncode == 1 and said in refused.stderr, f"make-splash {source} {target}: {refused.stderr}")
+    check(open(source, "rb").read() == before_input, f"make-splash changed {source}")
 shutil.copy(program, os.path.join(folder, "setup.exe"))
 before = state(folder)
 

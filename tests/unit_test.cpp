@@ -146,7 +146,8 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
 {
     const struct {
         Action action;
-        const char* value;  // the unnamed value, or "UninstallString"; + adds 1500 blanks
+        const char* value;  // the unnamed value, or "UninstallString"; + adds 1500 blanks, *
+                            // blanks up to 1024 bytes with the terminator
         bool path;          // the key has "Path" @
         const char* on;     // the CD-ROM drives holding cd.exe (FromCd)
         DWORD createError, shellError;
@@ -158,6 +159,7 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
         {Launch, "\"@\\game.exe\" -x", true, "", 0, 0, "\"@\\game.exe\" -x|@", nullptr},
         {Launch, "@\\game.exe -x", false, "", 0, 0, "@\\game.exe -x|(null)", nullptr},
         {Launch, "@\\game.exe+", false, "", 0, 0, "", kCannotInvoke},
+        {Launch, "@\\game.exe*", false, "", 0, 0, "", kCannotInvoke},
         {Launch, "\"@\\game.exe\"", true, "", 2, 0, "\"@\\game.exe\"|@", kCannotInvoke},
         {Launch, "\"@\\game.exe\" -x /y", true, "", 740, 0, "runas|@\\game.exe|-x /y|@", nullptr},
         {Launch, "\"@\\game.exe\"", true, "", 740, 1223, "runas|@\\game.exe||@", nullptr},
@@ -181,6 +183,8 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
             s.replace(at, 1, folder);
         for (size_t at; (at = s.find('+')) != std::string::npos;)
             s.replace(at, 1, 1500, ' ');
+        for (size_t at; (at = s.find('*')) != std::string::npos;)
+            s.replace(at, 1, 1024 - s.size(), ' ');
         return s;
     };
     CreateDirectoryA(folder.c_str(), NULL);
