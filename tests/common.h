@@ -128,27 +128,13 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
 // autorun-check run on `folder`: its exit code and what it printed.
 inline std::pair<DWORD, std::string> RunCheck(const std::string& folder)
 {
-    SECURITY_ATTRIBUTES sa = {sizeof sa, NULL, TRUE};
-    HANDLE read, write;
-    CreatePipe(&read, &write, &sa, 0);
-    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {sizeof si};
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = write;
-    PROCESS_INFORMATION pi = {};
-    std::string line = "\"" CHECK_EXE "\" \"" + folder + "\"", out;
-    EXPECT_TRUE(CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL, &si, &pi));
-    CloseHandle(write);
+    // cmd takes the line without its outer quotes.
+    std::string out, line = "\"\"" CHECK_EXE "\" \"" + folder + "\"\"";
+    FILE* pipe = _popen(line.c_str(), "rb");
     char buffer[4096];
-    for (DWORD n; ReadFile(read, buffer, sizeof buffer, &n, NULL) && n;)
+    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe));)
         out.append(buffer, n);
-    DWORD code = STILL_ACTIVE;
-    WaitForSingleObject(pi.hProcess, 30000);
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(read);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return {code, out};
+    return {pipe ? (DWORD)_pclose(pipe) : STILL_ACTIVE, out};
 }
 
 // A BMP file, field by field as the file holds them. A new one is valid: a
