@@ -1,16 +1,30 @@
-# make build  - the launchers: build/i686/autorun.exe, build/x86_64/autorun.exe
-# make test   - the whole test suite, both targets, under Wine
-# make demo   - the launcher on the demo disc
-# make bench  - the splash picture's load times (i686, under Wine)
-# Each first installs what it needs (tools/setup.sh; quick when all is there).
+# make help to list the targets. Each first installs what it needs
+# (tools/setup.sh; quick when all is there).
 
 ARCHES := i686 x86_64
 BUILD  := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -Wno-dev
 
-.PHONY: all setup build test demo bench clean $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+PREFIX ?= /usr/local
+SHARE  := $(DESTDIR)$(PREFIX)/share/autorun
+
+.PHONY: all help setup build test demo bench install uninstall clean $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
 
 all: build
+
+help:
+	@echo 'make build      the launchers and the disc checkers, build/i686 (shipped) and build/x86_64,'
+	@echo '                with the demo product (game, NSIS installer, splash)'
+	@echo 'make test       the whole test suite, both targets, under Wine (what CI runs)'
+	@echo 'make demo       the demo disc image, played under Wine (headless: the whole story,'
+	@echo '                with screenshots in build/demo/)'
+	@echo 'make bench      the splash picture'"'"'s load times (i686, under Wine)'
+	@echo 'make install    make-disc and make-splash in $$PREFIX/bin, the launcher, the checker and'
+	@echo '                what they run in $$PREFIX/share/autorun (PREFIX=$(PREFIX))'
+	@echo 'make uninstall  removes exactly what make install put there'
+	@echo 'make setup      installs the Debian packages all of this needs (as root)'
+	@echo 'make clean      removes build/'
+	@echo 'Tools: tools/make-splash, tools/make-disc, tools/harness.sh, ... (each answers --help)'
 
 setup:
 	@bash tools/setup.sh
@@ -42,6 +56,25 @@ demo: build
 # The i686 launcher is the shipped one; its test build carries the benchmark.
 bench: tests-i686
 	@tools/harness.sh wine $(BUILD)/tests-i686/bench/load_bench.exe
+
+# What an author uses, where a shell finds it: the tools in bin/; the
+# launcher, the checker, the demo player and the harness they run in under
+# share/autorun/, the 64-bit builds in its x86_64/ for machines whose Wine
+# cannot run 32-bit programs.
+INSTALLED := $(PREFIX)/bin/make-disc $(PREFIX)/bin/make-splash $(PREFIX)/share/autorun/harness.sh \
+  $(foreach d,share/autorun share/autorun/x86_64,$(foreach f,autorun.exe autorun-check.exe play_demo.exe,$(PREFIX)/$(d)/$(f)))
+
+install: build
+	install -d $(DESTDIR)$(PREFIX)/bin $(SHARE)/x86_64
+	install -m 755 tools/make-disc tools/make-splash $(DESTDIR)$(PREFIX)/bin/
+	install -m 755 tools/harness.sh $(SHARE)/
+	install -m 644 $(BUILD)/i686/autorun.exe $(BUILD)/i686/autorun-check.exe $(BUILD)/i686/play_demo.exe $(SHARE)/
+	install -m 644 $(BUILD)/x86_64/autorun.exe $(BUILD)/x86_64/autorun-check.exe \
+	  $(BUILD)/x86_64/play_demo.exe $(SHARE)/x86_64/
+
+uninstall:
+	rm -f $(addprefix $(DESTDIR),$(INSTALLED))
+	-rmdir $(SHARE)/x86_64 $(SHARE) 2>/dev/null
 
 clean:
 	rm -rf $(BUILD)

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""make-disc from an author's folder: the image's names and volume id, its
-autorun.inf, the preview's pixels, a refused disc and a forced one, and the
-folder left as it was.
+"""make-disc, as make install puts it, from an author's folder: the image's
+names and volume id, its autorun.inf, the preview's pixels, a refused disc
+and a forced one, and the folder left as it was; make uninstall after.
 
 usage: make_disc_test.py TOP PROGRAM.exe LAUNCHER.exe WORK_DIR
 """
@@ -15,7 +15,6 @@ import sys
 from PIL import Image
 
 top, program, launcher, work = sys.argv[1:5]
-make_disc = os.path.join(top, "tools", "make-disc")
 failures = []
 
 
@@ -34,17 +33,19 @@ def state(folder):
 
 
 shutil.rmtree(work, ignore_errors=True)
-folder = os.path.join(work, "My Disc")
+folder, prefix = os.path.join(work, "My Disc"), os.path.join(work, "prefix")
 os.makedirs(folder)
+installed = run("make", "-s", "-C", top, "install", "PREFIX=" + prefix)
+check(installed.returncode == 0, "make install failed:\n" + installed.stdout + installed.stderr)
+make_disc, make_splash = (os.path.join(prefix, "bin", tool) for tool in ("make-disc", "make-splash"))
 quarters = Image.new("RGB", (60, 40), (255, 0, 0))
 quarters.paste((0, 0, 255), (30, 0, 60, 20))
 quarters.paste((0, 255, 0), (0, 20, 30, 40))
 quarters.paste((255, 255, 0), (30, 20, 60, 40))
 quarters.save(os.path.join(work, "quarters.png"))
-check(run(os.path.join(top, "tools", "make-splash"), os.path.join(work, "quarters.png"),
+check(run(make_splash, os.path.join(work, "quarters.png"),
           os.path.join(folder, "splash.bmp")).returncode == 0, "make-splash failed")
 # make-splash's refusals: no picture, an output it cannot write; the input as it was.
-make_splash = os.path.join(top, "tools", "make-splash")
 for source, target, said in ((make_disc, "x.bmp", "not a picture"),
                              (os.path.join(work, "quarters.png"), "/proc/x.bmp", "cannot write")):
     before_input = open(source, "rb").read()
@@ -79,8 +80,8 @@ where = re.search(r"shown whole at (\d+),(\d+) in the frame's inside of \d+ x \d
 check(where, "the checker did not place the picture:\n" + made.stdout)
 if os.path.exists(shot) and where:
     preview = Image.open(shot).convert("RGB")
-    left, top, inside_left, inside_top = (int(v) for v in where.groups())
-    x, y = inside_left + left, inside_top + top
+    left, upper, inside_left, inside_top = (int(v) for v in where.groups())
+    x, y = inside_left + left, inside_top + upper
     for dx, dy, colour in ((0, 0, (255, 0, 0)), (30, 0, (0, 0, 255)), (0, 20, (0, 255, 0)),
                            (30, 20, (255, 255, 0))):
         region = preview.crop((x + dx, y + dy, x + dx + 30, y + dy + 20))
@@ -96,6 +97,10 @@ check(refused.returncode == 1 and "no image made" in refused.stderr and not os.p
 check("problem: installer setup.exe" in refused.stdout, "the finding is not said:\n" + refused.stdout)
 forced = run(make_disc, folder, image + ".2", "-Agame.exe", "--launcher", launcher, "--force")
 check(forced.returncode == 0 and os.path.exists(image + ".2"), "--force made no image:\n" + forced.stderr)
+
+run("make", "-s", "-C", top, "uninstall", "PREFIX=" + prefix)
+left = [os.path.join(d, f) for d, _, files in os.walk(prefix) for f in files]
+check(not left, f"make uninstall left {left}")
 
 for failure in failures:
     print("FAILED:", failure)

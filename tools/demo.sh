@@ -10,6 +10,7 @@
 #   tools/demo.sh BUILD_DIR      (inside tools/harness.sh; BUILD_DIR is build/i686
 #                                 or build/x86_64, as make build leaves them)
 set -euo pipefail
+[[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "$1")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command with the test platform up: a private Wine prefix under the
-# build tree, a persistent wineserver, and Xvfb when there is no DISPLAY.
+# build tree (when installed, in ~/.cache/autorun), a persistent wineserver, and Xvfb when there is no DISPLAY.
 # Stops what it started (by PID, and the wineserver of its prefix) when the
 # command ends, whatever its outcome; the command's exit code is returned.
 #
@@ -10,8 +10,13 @@
 # nested call runs its command directly in the running harness. The prefix
 # has two CD-ROM drives, D: and E:, on folders of its own.
 set -euo pipefail
+[[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
 top=$(cd "$(dirname "$0")/.." && pwd)
+# What it keeps between runs: under the build tree of a checkout, or in the
+# user's cache where make install put it.
+state="$top/build"
+[ -f "$top/Makefile" ] || state="${XDG_CACHE_HOME:-$HOME/.cache}/autorun"
 if [ "${AUTORUN_HARNESS:-}" = 1 ]; then
   [ "${1:-}" = wine ] || exec "$@"
   # Now and then, under load, Wine fails to start a program at all ("could
@@ -39,7 +44,7 @@ fi
 # it, fails for every program. There, 64-bit programs run through the 64-bit
 # loader and AUTORUN_NO_32BIT=1 tells the test runner that i686 ones cannot.
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  shim="$top/build/wine64-only"
+  shim="$state/wine64-only"
   mkdir -p "$shim"
   for name in wine wine-stable; do
     printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$name"
@@ -50,7 +55,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   echo "harness: this machine cannot execute 32-bit programs; only 64-bit ones run under Wine" >&2
 fi
 
-export WINEPREFIX="${AUTORUN_WINEPREFIX:-$top/build/wineprefix}"
+export WINEPREFIX="${AUTORUN_WINEPREFIX:-$state/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64

@@ -74,6 +74,9 @@ def icon_image(w, h, palette):
 
 
 def main():
+    if len(sys.argv) != 2 or sys.argv[1] in ("-h", "--help"):
+        print(__doc__.strip())
+        sys.exit(0 if len(sys.argv) == 2 else 2)
     specs = [(32, 32, VGA16), (16, 16, VGA16), (32, 16, MONO), (16, 16, MONO), (32, 32, MONO)]
     images = [(w, h, len(pal)) + icon_image(w, h, pal) for w, h, pal in specs]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))

@@ -2,6 +2,7 @@
 # Installs what building and testing the launcher needs, from Debian packages.
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
+[[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
 packages=(
   cmake make python3 python3-pil
