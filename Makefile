@@ -8,7 +8,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -Wno-dev
 PREFIX ?= /usr/local
 SHARE  := $(DESTDIR)$(PREFIX)/share/autorun
 
-.PHONY: all help setup build test demo bench install uninstall clean $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+.PHONY: all help setup build test demo bench fuzz install uninstall clean $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
 
 all: build
 
@@ -19,6 +19,8 @@ help:
 	@echo 'make demo       the demo disc image, played under Wine (headless: the whole story,'
 	@echo '                with screenshots in build/demo/)'
 	@echo 'make bench      the splash picture'"'"'s load times (i686, under Wine)'
+	@echo 'make fuzz       the reader over 1,000,000 damaged files (VARIANTS=, SEED=, CHECKS= through'
+	@echo '                the disc checker), in-process'
 	@echo 'make install    make-disc and make-splash in $$PREFIX/bin, the launcher, the checker and'
 	@echo '                what they run in $$PREFIX/share/autorun (PREFIX=$(PREFIX))'
 	@echo 'make uninstall  removes exactly what make install put there'
@@ -56,6 +58,17 @@ demo: build
 # The i686 launcher is the shipped one; its test build carries the benchmark.
 bench: tests-i686
 	@tools/harness.sh wine $(BUILD)/tests-i686/bench/load_bench.exe
+
+# The reader's long fuzz run, not in the suite: the suite's damaged files, as
+# many as VARIANTS from SEED, CHECKS of them through the disc checker too;
+# the shipped 32-bit build where Wine runs it.
+VARIANTS ?= 1000000
+SEED ?= 1
+CHECKS ?= 300
+fuzz: tests-i686 tests-x86_64
+	@AUTORUN_FUZZ_VARIANTS=$(VARIANTS) AUTORUN_FUZZ_SEED=$(SEED) AUTORUN_FUZZ_CHECKS=$(CHECKS) \
+	  tools/harness.sh sh -c 'arch=i686; [ -z "$$AUTORUN_NO_32BIT" ] || arch=x86_64; \
+	  wine $(BUILD)/tests-$$arch/tests/unit_tests.exe --gtest_filter=Reader.*'
 
 # What an author uses, where a shell finds it: the tools in bin/; the
 # launcher, the checker, the demo player and the harness they run in under
