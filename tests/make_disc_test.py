@@ -1,10 +1,9 @@
 #!/usr/bin/python3
-"""make-disc, as make install puts it, from an author's folder: the image's
-names and volume id, its autorun.inf, the preview's pixels, a refused disc
-and a forced one, and the folder left as it was; make uninstall after.
-
-usage: make_disc_test.py TOP PROGRAM.exe LAUNCHER.exe WORK_DIR
-"""
+# make-disc, as make install puts it, from an author's folder: the image's
+# names and volume id, its autorun.inf, the preview's pixels, a refused disc
+# and a forced one, and the folder left as it was; make uninstall after.
+#
+# usage: make_disc_test.py TOP PROGRAM.exe LAUNCHER.exe WORK_DIR
 import hashlib
 import os
 import re
@@ -43,8 +42,8 @@ quarters.paste((0, 0, 255), (30, 0, 60, 20))
 quarters.paste((0, 255, 0), (0, 20, 30, 40))
 quarters.paste((255, 255, 0), (30, 20, 60, 40))
 quarters.save(os.path.join(work, "quarters.png"))
-check(run(make_splash, os.path.join(work, "quarters.png"),
-          os.path.join(folder, "splash.bmp")).returncode == 0, "make-splash failed")
+check(not run(make_splash, os.path.join(work, "quarters.png"), os.path.join(folder, "splash.bmp")).returncode,
+      "make-splash failed")
 # make-splash's refusals: no picture, an output it cannot write; the input as it was.
 for source, target, said in ((make_disc, "x.bmp", "not a picture"),
                              (os.path.join(work, "quarters.png"), "/proc/x.bmp", "cannot write")):
