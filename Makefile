@@ -54,13 +54,13 @@ test: $(ARCHES:%=tests-%)
 	  tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
 
 demo: build
-	@tools/harness.sh tools/demo.sh $(BUILD)/i686
+	@tools/harness.sh tools/demo.sh $(BUILD)
 
 # The i686 launcher is the shipped one; its test build carries the benchmarks
 # (the x86_64 one's where Wine cannot run 32-bit programs).
 bench: tests-i686 tests-x86_64
-	@tools/harness.sh sh -c 'arch=i686; [ -z "$$AUTORUN_NO_32BIT" ] || arch=x86_64; \
-	  wine $(BUILD)/tests-$$arch/bench/load_bench.exe && wine $(BUILD)/tests-$$arch/bench/startup_bench.exe'
+	@tools/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/load_bench.exe && \
+	  wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/startup_bench.exe'
 
 # The reader's long fuzz run, not in the suite: the suite's damaged files, as
 # many as VARIANTS from SEED, CHECKS of them through the disc checker too;
@@ -70,26 +70,26 @@ SEED ?= 1
 CHECKS ?= 300
 fuzz: tests-i686 tests-x86_64
 	@AUTORUN_FUZZ_VARIANTS=$(VARIANTS) AUTORUN_FUZZ_SEED=$(SEED) AUTORUN_FUZZ_CHECKS=$(CHECKS) \
-	  tools/harness.sh sh -c 'arch=i686; [ -z "$$AUTORUN_NO_32BIT" ] || arch=x86_64; \
-	  wine $(BUILD)/tests-$$arch/tests/unit_tests.exe --gtest_filter=Reader.*'
+	  tools/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/tests/unit_tests.exe --gtest_filter=Reader.*'
 
 # What an author uses, where a shell finds it: the tools in bin/; the
 # launcher, the checker, the demo player and the harness they run in under
 # share/autorun/, the 64-bit builds in its x86_64/ for machines whose Wine
 # cannot run 32-bit programs.
-INSTALLED := $(PREFIX)/bin/make-disc $(PREFIX)/bin/make-splash $(PREFIX)/share/autorun/harness.sh \
-  $(foreach d,share/autorun share/autorun/x86_64,$(foreach f,autorun.exe autorun-check.exe play_demo.exe,$(PREFIX)/$(d)/$(f)))
+TOOLS    := make-disc make-splash
+PROGRAMS := autorun.exe autorun-check.exe play_demo.exe
+BIN      := $(DESTDIR)$(PREFIX)/bin
 
 install: build
-	install -d $(DESTDIR)$(PREFIX)/bin $(SHARE)/x86_64
-	install -m 755 tools/make-disc tools/make-splash $(DESTDIR)$(PREFIX)/bin/
+	install -d $(BIN) $(SHARE)/x86_64
+	install -m 755 $(addprefix tools/,$(TOOLS)) $(BIN)/
 	install -m 755 tools/harness.sh $(SHARE)/
-	install -m 644 $(BUILD)/i686/autorun.exe $(BUILD)/i686/autorun-check.exe $(BUILD)/i686/play_demo.exe $(SHARE)/
-	install -m 644 $(BUILD)/x86_64/autorun.exe $(BUILD)/x86_64/autorun-check.exe \
-	  $(BUILD)/x86_64/play_demo.exe $(SHARE)/x86_64/
+	install -m 644 $(addprefix $(BUILD)/i686/,$(PROGRAMS)) $(SHARE)/
+	install -m 644 $(addprefix $(BUILD)/x86_64/,$(PROGRAMS)) $(SHARE)/x86_64/
 
 uninstall:
-	rm -f $(addprefix $(DESTDIR),$(INSTALLED))
+	rm -f $(addprefix $(BIN)/,$(TOOLS)) $(SHARE)/harness.sh $(addprefix $(SHARE)/,$(PROGRAMS)) \
+	  $(addprefix $(SHARE)/x86_64/,$(PROGRAMS))
 	-rmdir $(SHARE)/x86_64 $(SHARE) 2>/dev/null
 
 clean:

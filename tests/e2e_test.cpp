@@ -77,6 +77,12 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
     GetClientRect(GetDlgItem(tmpl, 45), &frame);
     MapWindowPoints(GetDlgItem(tmpl, 45), tmpl, (POINT*)&frame, 2);
     const int interiorW = frame.right - frame.left, interiorH = frame.bottom - frame.top;
+    // msiexec removes the test package, installed or not: a run stopped
+    // half-way leaves it installed.
+    auto uninstall = [] {
+        Launcher msiexec("C:\\windows\\system32\\msiexec.exe", "/x " + std::string(MSI_PACKAGE) + " /qn", "C:\\");
+        EXPECT_NE(STILL_ACTIVE, msiexec.Exit(60000)) << "msiexec /x did not end";
+    };
     for (auto& c : cases) [&] {
         SCOPED_TRACE(std::string(c.args) + " app " + std::to_string(c.app) + ", " +
                      std::to_string(c.bits) + " bits " + std::to_string(c.width));
@@ -90,12 +96,6 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         SetFileAttributesA(strstr(file.c_str(), "hidden") ? file.c_str() : "", FILE_ATTRIBUTE_HIDDEN);
         std::string installer = Unique("setup") + ".exe", app = Unique("app") + ".exe";
         Child setup("D:\\" + installer), game(appDir / "game.exe");
-        // msiexec removes the test package, installed or not: a run stopped
-        // half-way leaves it installed.
-        auto uninstall = [] {
-            Launcher msiexec("C:\\windows\\system32\\msiexec.exe", "/x " + std::string(MSI_PACKAGE) + " /qn", "C:\\");
-            EXPECT_NE(STILL_ACTIVE, msiexec.Exit(60000)) << "msiexec /x did not end";
-        };
         if (c.app == Package) {
             uninstall();
             WriteFile(disc / "package.msi", ReadFile(std::string(MSI_PACKAGE)));

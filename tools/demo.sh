@@ -7,19 +7,16 @@
 # story, the real installer included, says each step and leaves a
 # screenshot of each in build/demo/.
 #
-#   tools/demo.sh BUILD_DIR      (inside tools/harness.sh; BUILD_DIR is build/i686
-#                                 or build/x86_64, as make build leaves them)
+#   tools/demo.sh BUILD_DIR      (inside tools/harness.sh; BUILD_DIR as make build
+#                                 leaves it, holding i686/ and x86_64/)
 set -euo pipefail
 [[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath "$1")
 # The shipped launcher is the 32-bit one; a machine that cannot run 32-bit
 # programs (see harness.sh) shows the 64-bit build of the same code.
-if [ -n "${AUTORUN_NO_32BIT:-}" ] && [ "$(basename "$build")" = i686 ]; then
-  echo "demo: this machine cannot run 32-bit programs: showing the x86_64 launcher" >&2
-  build="$(dirname "$build")/x86_64"
-fi
+build=$(realpath "$1")/$AUTORUN_ARCH
+[ "$AUTORUN_ARCH" = i686 ] || echo "demo: this machine cannot run 32-bit programs: showing the x86_64 launcher" >&2
 out="$top/build/demo"
 rm -rf "$out"
 mkdir -p "$out/folder"

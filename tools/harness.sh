@@ -39,10 +39,12 @@ if [ "${AUTORUN_HARNESS:-}" = 1 ]; then
   exit "$rc"
 fi
 
-# Some kernels are built without 32-bit user space (ia32 emulation off): Wine's
-# 32-bit loader then cannot start, and the wine script, which always prefers
-# it, fails for every program. There, 64-bit programs run through the 64-bit
-# loader and AUTORUN_NO_32BIT=1 tells the test runner that i686 ones cannot.
+# AUTORUN_ARCH names the target whose programs run here: i686, the shipped
+# one, unless the kernel is built without 32-bit user space (ia32 emulation
+# off). Then Wine's 32-bit loader cannot start, and the wine script, which
+# always prefers it, fails for every program: 64-bit programs run through
+# the 64-bit loader and AUTORUN_ARCH is x86_64.
+export AUTORUN_ARCH=i686
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   shim="$state/wine64-only"
   mkdir -p "$shim"
@@ -51,7 +53,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     chmod +x "$shim/$name"
   done
   export PATH="$shim:$PATH"
-  export AUTORUN_NO_32BIT=1
+  AUTORUN_ARCH=x86_64
   echo "harness: this machine cannot execute 32-bit programs; only 64-bit ones run under Wine" >&2
 fi
 
@@ -107,7 +109,7 @@ if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
     wine reg add 'HKLM\Software\Wine\Drives' /v "$drive:" /d cdrom /f /reg:64 >/dev/null 2>&1
   done
   wineserver -w
-  [ -n "${AUTORUN_NO_32BIT:-}" ] || [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] ||
+  [ "$AUTORUN_ARCH" != i686 ] || [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] ||
     { echo "harness: prefix cannot run 32-bit programs" >&2; exit 1; }
   echo "$stamp" >"$WINEPREFIX/.autorun-stamp"
 fi

@@ -10,7 +10,7 @@ start=$(date +%s)
 for dir in "$@"; do
   # Without 32-bit user space (see harness.sh) the i686 suite cannot run: say
   # so loudly. The build has checked the launcher's size and imports.
-  if [ -n "${AUTORUN_NO_32BIT:-}" ] && [[ $(basename "$dir") == *i686* ]]; then
+  if [ "${AUTORUN_ARCH:-i686}" != i686 ] && [[ $(basename "$dir") == *i686* ]]; then
     echo "== $(basename "$dir"): NOT RUN: this machine cannot execute 32-bit programs" \
       "(kernel without ia32 emulation)"
     continue

@@ -78,12 +78,6 @@ static std::string OnDisc(const std::string& sName)
     return sFolder + "\\" + (sName[0] == '\\' ? sName.substr(1) : sName);
 }
 
-static bool IsFile(const std::string& sPath)
-{
-    DWORD dwAttributes = GetFileAttributesA(sPath.c_str());
-    return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The [autorun] section's keys and values, keys in lower case; false when
 // there is no such section.
 static bool ReadInf(const std::string& sInf, std::vector<std::pair<std::string, std::string>>* pKeys)
@@ -379,15 +373,15 @@ int main(int argc, char** argv)
     sProgram.erase(sProgram.find_last_not_of(" \t") + 1);
     if (!sProgram.empty() && sProgram[0] == '"')
         sProgram = sProgram.substr(1, sProgram.find('"', 1) - 1);
-    if (!IsFile(OnDisc(sProgram)))
+    if (!IsFile(OnDisc(sProgram).c_str()))
         Problem("open= starts " + Shown(sProgram) + ", which is not a file on the disc");
     for (const char* szKey : {"label", "action"})
         if (const std::string* psValue = Key(keys, szKey))
             Say(szKey, Shown(*psValue));
     if (const std::string* psIcon = Key(keys, "icon")) {
         std::string sIcon = psIcon->substr(0, psIcon->find(','));
-        Say(IsFile(OnDisc(sIcon)) ? "icon" : "warning",
-            Shown(sIcon) + (IsFile(OnDisc(sIcon)) ? ": on the disc" : ": icon= names a file not on the disc"));
+        bool bThere = IsFile(OnDisc(sIcon).c_str());
+        Say(bThere ? "icon" : "warning", Shown(sIcon) + (bThere ? ": on the disc" : ": icon= names a file not on the disc"));
     }
 
     CheckSwitches(szTail);

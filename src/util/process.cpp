@@ -13,7 +13,7 @@
 decltype(&CreateProcessA) pCreateProcessA = CreateProcessA;
 decltype(&ShellExecuteExA) pShellExecuteExA = ShellExecuteExA;
 
-static bool IsFile(const char* szName)
+bool IsFile(const char* szName)
 {
     DWORD dwAttributes = GetFileAttributesA(szName);
     return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -33,6 +33,8 @@ int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType);
 // after a failure GetLastError() tells why, ERROR_CANCELLED when the user
 // declined the elevation prompt.
 int InvokeExecutable(const char* exe, const char* currentDir);
+// Whether szName names a file, not a folder.
+bool IsFile(const char* szName);
 // Takes the program off a command line as CreateProcessA does: a quoted name
 // runs to its closing quote; an unquoted one is the shortest part before a
 // blank that names a file (the first word when none does). The program goes
