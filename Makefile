@@ -1,6 +1,7 @@
 # make help to list the targets. Each first installs what it needs
 # (tools/setup.sh; quick when all is there).
 
+SHELL  := /bin/bash
 ARCHES := i686 x86_64
 BUILD  := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -Wno-dev
@@ -8,14 +9,18 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -Wno-dev
 PREFIX ?= /usr/local
 SHARE  := $(DESTDIR)$(PREFIX)/share/autorun
 
-.PHONY: all help setup build test demo bench fuzz install uninstall clean $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+.PHONY: all help setup build test format format-check lint demo bench fuzz install uninstall clean $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
 
 all: build
 
 help:
 	@echo 'make build      the launchers and the disc checkers, build/i686 (shipped) and build/x86_64,'
 	@echo '                with the demo product (game, NSIS installer, splash)'
-	@echo 'make test       the whole test suite, both targets, under Wine (what CI runs)'
+	@echo 'make test       format-check, lint, then the whole test suite, both targets, under Wine'
+	@echo '                (what CI runs)'
+	@echo 'make format     lays out every C++ file as .clang-format says'
+	@echo 'make format-check  fails, showing where, if make format would change a file'
+	@echo 'make lint       clang-tidy over src/ with the i686 build'"'"'s flags (.clang-tidy lists the checks)'
 	@echo 'make demo       the demo disc image, played under Wine (headless: the whole story,'
 	@echo '                with screenshots in build/demo/)'
 	@echo 'make bench      the splash picture'"'"'s load times and the time to a painted splash against'
@@ -48,10 +53,31 @@ $(ARCHES:%=tests-%): tests-%: build
 	@cmake --build $(BUILD)/tests-$* -j2 -- --no-print-directory
 
 # The screen tests run once more on a screen smaller than the dialog.
-test: $(ARCHES:%=tests-%)
+test: format-check lint $(ARCHES:%=tests-%)
 	@tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
 	@AUTORUN_SCREEN=320x240x24 AUTORUN_TESTS_ONLY=^Screen \
 	  tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
+
+# One version of each tool, so that the layout and the findings do not change
+# with the machine.
+CLANG_FORMAT := clang-format-14
+CLANG_TIDY   := clang-tidy-14
+CXX_FILES     = $(shell git ls-files '*.cpp' '*.h')
+
+format: setup
+	@$(CLANG_FORMAT) -i $(CXX_FILES)
+
+format-check: setup
+	@$(CLANG_FORMAT) --dry-run -Werror $(CXX_FILES)
+
+# clang-tidy reads the i686 build's compile commands, cross compiler and all;
+# it finds the target's C headers from the compiler's name, but not the
+# compiler's C++ headers, which the compiler itself lists.
+LINT_CXX      = $(shell sed -n 's/.*"command": "\([^ ]*\) .*/\1/p' $(BUILD)/i686/compile_commands.json | head -1)
+LINT_INCLUDES = $(shell echo | $(LINT_CXX) -E -v -x c++ - 2>&1 | sed -n 's|^ \(/.*/include/c++.*\)|--extra-arg=-isystem\1|p')
+lint: launcher-i686
+	@set -o pipefail; git ls-files 'src/*.cpp' | xargs -P2 -n6 $(CLANG_TIDY) -p $(BUILD)/i686 --quiet \
+	  $(LINT_INCLUDES) 2>&1 | sed '/ warnings\? generated\.$$/d'
 
 demo: build
 	@tools/harness.sh tools/demo.sh $(BUILD)

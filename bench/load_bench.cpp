@@ -132,8 +132,7 @@ void WriteBmp(TCase& c)
         }
     }
 
-    HANDLE hFile = CreateFileA(c.Path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile = CreateFileA(c.Path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         Fail("cannot create %s", c.Path);
     DWORD dwWritten = 0;
@@ -172,11 +171,10 @@ long long LoadImageOnce(TCase& c)
 // The whole file in one read into `buffer`.
 void ReadWhole(TCase& c, BYTE* buffer)
 {
-    HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     DWORD dwRead = 0;
-    BOOL bOk = hFile != INVALID_HANDLE_VALUE &&
-               ReadFile(hFile, buffer, c.FileSize, &dwRead, NULL) && dwRead == c.FileSize;
+    BOOL bOk =
+        hFile != INVALID_HANDLE_VALUE && ReadFile(hFile, buffer, c.FileSize, &dwRead, NULL) && dwRead == c.FileSize;
     if (hFile != INVALID_HANDLE_VALUE)
         CloseHandle(hFile);
     if (!bOk)
@@ -211,8 +209,7 @@ long long FloorOnce(TCase& c)
     ReadWhole(c, p);
     const BITMAPFILEHEADER* fh = (const BITMAPFILEHEADER*)p;
     const BITMAPINFO* info = (const BITMAPINFO*)(p + sizeof *fh);
-    HBITMAP hBitmap = CreateDIBitmap(hScreenDC, &info->bmiHeader, CBM_INIT, p + fh->bfOffBits,
-                                     info, DIB_RGB_COLORS);
+    HBITMAP hBitmap = CreateDIBitmap(hScreenDC, &info->bmiHeader, CBM_INIT, p + fh->bfOffBits, info, DIB_RGB_COLORS);
     FreeBlock(hBlock);
     long long t1 = Now();
     if (!hBitmap)
@@ -294,18 +291,14 @@ long long AttributesOnce(TCase& c)
 long long MappedOnce(TCase& c)
 {
     long long t0 = Now();
-    HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    HANDLE hMapping = hFile != INVALID_HANDLE_VALUE
-                          ? CreateFileMappingA(hFile, NULL, PAGE_READONLY, 0, 0, NULL)
-                          : NULL;
+    HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hMapping = hFile != INVALID_HANDLE_VALUE ? CreateFileMappingA(hFile, NULL, PAGE_READONLY, 0, 0, NULL) : NULL;
     const BYTE* view = hMapping ? (const BYTE*)MapViewOfFile(hMapping, FILE_MAP_READ, 0, 0, 0) : 0;
     HBITMAP hBitmap = 0;
     if (view) {
         const BITMAPFILEHEADER* fh = (const BITMAPFILEHEADER*)view;
         const BITMAPINFO* info = (const BITMAPINFO*)(view + sizeof *fh);
-        hBitmap = CreateDIBitmap(hScreenDC, &info->bmiHeader, CBM_INIT, view + fh->bfOffBits,
-                                 info, DIB_RGB_COLORS);
+        hBitmap = CreateDIBitmap(hScreenDC, &info->bmiHeader, CBM_INIT, view + fh->bfOffBits, info, DIB_RGB_COLORS);
         UnmapViewOfFile(view);
     }
     if (hMapping)
@@ -350,8 +343,8 @@ long long TPaletteOnce(TCase& c)
 long long ConvertOnce(TCase& c)
 {
     long long t0 = Now();
-    HBITMAP hBitmap = CreateDIBitmap(hScreenDC, c.Dib->GetInfoHeader(), CBM_INIT,
-                                     c.Dib->GetBits(), c.Dib->GetInfo(), DIB_RGB_COLORS);
+    HBITMAP hBitmap =
+        CreateDIBitmap(hScreenDC, c.Dib->GetInfoHeader(), CBM_INIT, c.Dib->GetBits(), c.Dib->GetInfo(), DIB_RGB_COLORS);
     long long t1 = Now();
     if (!hBitmap)
         Fail("CreateDIBitmap failed on %s", c.Path);
@@ -405,9 +398,8 @@ void CheckAlike(TCase& c)
     GetObject(hTheirs, sizeof theirs, &theirs);
     if (ours.bmWidth != c.Width || ours.bmHeight != c.Height || theirs.bmWidth != c.Width ||
         theirs.bmHeight != c.Height || ours.bmBitsPixel != theirs.bmBitsPixel)
-        Fail("the loaders made different bitmaps of %s: %ldx%ld %d bits, %ldx%ld %d bits", c.Path,
-             ours.bmWidth, ours.bmHeight, ours.bmBitsPixel, theirs.bmWidth, theirs.bmHeight,
-             theirs.bmBitsPixel);
+        Fail("the loaders made different bitmaps of %s: %ldx%ld %d bits, %ldx%ld %d bits", c.Path, ours.bmWidth,
+             ours.bmHeight, ours.bmBitsPixel, theirs.bmWidth, theirs.bmHeight, theirs.bmBitsPixel);
     if (c.Width * c.Height <= 1024 * 1024) {
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -485,11 +477,12 @@ int main(int argc, char** argv)
         Fail("no buffer");
     memset(pBuffer, 0, dwLargest);
 
-    printf("load_bench: 8-bit BMP, 256 colours; screen %d bits per pixel. Contenders interleaved,\n"
-           "order rotated each round, %d rounds at 640x480 and %d at 4096x4096; medians in ms.\n"
-           "One untimed round first: every round reads the files from the OS cache. The floor\n"
-           "and the bare read, like LoadFileBitmap, read into a new block each time.\n\n",
-           iBitsPixel, 10 * iRounds, iRounds);
+    printf(
+        "load_bench: 8-bit BMP, 256 colours; screen %d bits per pixel. Contenders interleaved,\n"
+        "order rotated each round, %d rounds at 640x480 and %d at 4096x4096; medians in ms.\n"
+        "One untimed round first: every round reads the files from the OS cache. The floor\n"
+        "and the bare read, like LoadFileBitmap, read into a new block each time.\n\n",
+        iBitsPixel, 10 * iRounds, iRounds);
 
     std::vector<int> active;
     for (int k = 0; k < kContenders; k++)
@@ -523,11 +516,12 @@ int main(int argc, char** argv)
         c.Dib = 0;
     }
 
-    printf("LF: LoadFileBitmap; LI: LoadImageA; floor: GlobalAlloc, CreateFile, one ReadFile,\n"
-           "CloseHandle, CreateDIBitmap, GlobalFree; TDibRd: constructing TDib(name); bareRd:\n"
-           "GlobalAlloc, CreateFile, one ReadFile of the whole file, CloseHandle.\n\n");
-    printf("%-10s %9s %9s %7s %13s %8s %8s %8s %12s\n", "size", "LF", "LI",
-           "floor", "LF/LI (goal)", "LF/floor", "TDibRd", "bareRd", "TDR/BR (goal)");
+    printf(
+        "LF: LoadFileBitmap; LI: LoadImageA; floor: GlobalAlloc, CreateFile, one ReadFile,\n"
+        "CloseHandle, CreateDIBitmap, GlobalFree; TDibRd: constructing TDib(name); bareRd:\n"
+        "GlobalAlloc, CreateFile, one ReadFile of the whole file, CloseHandle.\n\n");
+    printf("%-10s %9s %9s %7s %13s %8s %8s %8s %12s\n", "size", "LF", "LI", "floor", "LF/LI (goal)", "LF/floor",
+           "TDibRd", "bareRd", "TDR/BR (goal)");
     bool bMet = true;
     char szMissed[512] = "";
     for (int s = 0; s < 2; s++) {
@@ -538,28 +532,24 @@ int main(int argc, char** argv)
         const double dGoal = s == 0 ? kGoalSmall : kGoalLarge;
         char szSize[16];
         snprintf(szSize, sizeof szSize, "%dx%d", cases[s].Width, cases[s].Height);
-        printf("%-10s %9.3f %9.3f %7.3f %6.2f (%4.2f) %8.2f %8.3f %8.3f %5.2f (%4.2f)\n", szSize,
-               m[kLoadFile], m[kLoadImage], m[kFloor], dVsImage, dGoal, dVsFloor, m[kDibRead],
-               m[kBareRead], dRead, kGoalRead);
+        printf("%-10s %9.3f %9.3f %7.3f %6.2f (%4.2f) %8.2f %8.3f %8.3f %5.2f (%4.2f)\n", szSize, m[kLoadFile],
+               m[kLoadImage], m[kFloor], dVsImage, dGoal, dVsFloor, m[kDibRead], m[kBareRead], dRead, kGoalRead);
         size_t len = strlen(szMissed);
         if (dVsImage > dGoal) {
             bMet = false;
-            snprintf(szMissed + len, sizeof szMissed - len, "; %s LF/LI %.2f > %.2f", szSize,
-                     dVsImage, dGoal);
+            snprintf(szMissed + len, sizeof szMissed - len, "; %s LF/LI %.2f > %.2f", szSize, dVsImage, dGoal);
             len = strlen(szMissed);
         }
         if (dRead > kGoalRead) {
             bMet = false;
-            snprintf(szMissed + len, sizeof szMissed - len, "; %s TDR/BR %.2f > %.2f", szSize,
-                     dRead, kGoalRead);
+            snprintf(szMissed + len, sizeof szMissed - len, "; %s TDR/BR %.2f > %.2f", szSize, dRead, kGoalRead);
         }
     }
     if (!bTrueColour)
-        printf("goals: not judged, the screen is not true colour (%d bits per pixel)\n",
-               iBitsPixel);
+        printf("goals: not judged, the screen is not true colour (%d bits per pixel)\n", iBitsPixel);
     else if (bMet)
-        printf("goals: met (LF/LI <= %.2f at 640x480 and <= %.2f at 4096x4096, TDR/BR <= %.2f)\n",
-               kGoalSmall, kGoalLarge, kGoalRead);
+        printf("goals: met (LF/LI <= %.2f at 640x480 and <= %.2f at 4096x4096, TDR/BR <= %.2f)\n", kGoalSmall,
+               kGoalLarge, kGoalRead);
     else
         printf("goals: NOT met: %s\n", szMissed + 2);
 

@@ -44,17 +44,19 @@ static void WritePicture(const std::string& path)
 static HWND Captioned(DWORD pid)
 {
     std::tuple<DWORD, HWND> f(pid, NULL);
-    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
-        auto& [owner, found] = *(std::tuple<DWORD, HWND>*)p;
-        char cls[16] = "";
-        WCHAR caption[8];
-        DWORD id = 0;
-        GetWindowThreadProcessId(hwnd, &id);
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (id == owner && !strcmp(cls, "SPLASH_SCREEN") && InternalGetWindowText(hwnd, caption, 8))
-            found = hwnd;
-        return !found;
-    }, (LPARAM)&f);
+    EnumWindows(
+        [](HWND hwnd, LPARAM p) WINAPI -> BOOL {
+            auto& [owner, found] = *(std::tuple<DWORD, HWND>*)p;
+            char cls[16] = "";
+            WCHAR caption[8];
+            DWORD id = 0;
+            GetWindowThreadProcessId(hwnd, &id);
+            GetClassNameA(hwnd, cls, sizeof cls);
+            if (id == owner && !strcmp(cls, "SPLASH_SCREEN") && InternalGetWindowText(hwnd, caption, 8))
+                found = hwnd;
+            return !found;
+        },
+        (LPARAM)&f);
     return std::get<1>(f);
 }
 
@@ -125,8 +127,10 @@ int main(int argc, char** argv)
         }
     DeleteFileA((dir + "\\splash.bmp").c_str());
     RemoveDirectoryA(dir.c_str());
-    printf("startup_bench: creation to the caption of the first paint, %d rounds interleaved, "
-           "640 x 480 8-bit picture\n", rounds);
+    printf(
+        "startup_bench: creation to the caption of the first paint, %d rounds interleaved, "
+        "640 x 480 8-bit picture\n",
+        rounds);
     for (int k = 0; k < 2; k++)
         printf("  %-9s %8.1f ms median  (%ld bytes)\n", names[k], Median(samples[k]), Size(exes[k]));
     printf("  ratio     %8.3f\n", Median(samples[0]) / Median(samples[1]));

@@ -3,9 +3,9 @@
 #ifndef AUTORUN_OPTIONS_H
 #define AUTORUN_OPTIONS_H
 
-#define APP_PATHS_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
+#define APP_PATHS_KEY        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
 #define DEFAULT_INSTALL_NAME "setup.exe"
-#define DEFAULT_CAPTION "Talvik"
-#define DEFAULT_SPLASH_FILE "splash.bmp"
+#define DEFAULT_CAPTION      "Talvik"
+#define DEFAULT_SPLASH_FILE  "splash.bmp"
 
 #endif

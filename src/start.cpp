@@ -23,8 +23,7 @@ static HPALETTE hPalette;
 static BITMAP bm;
 static RECT rBmpRect;
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam,
-                                                          LPARAM lParam);
+extern "C" __declspec(dllexport) LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Copies szSource into a 1024-byte option string, cutting what does not fit.
 static void CopyOption(char* szOption, const char* szSource)
@@ -132,10 +131,8 @@ static void LayOutPicture(HWND hwnd)
     FitPicture(rPictRect.bottom - rPictRect.top, bm.bmHeight, &rBmpRect.top, &rBmpRect.bottom);
 
     ScreenToClient(hwnd, (POINT*)&rPictRect.left);
-    MoveWindow(hFrame, rPictRect.left + rBmpRect.left - rBorder.left,
-               rPictRect.top + rBmpRect.top - rBorder.top,
-               rBmpRect.right + rBorder.left + rBorder.right,
-               rBmpRect.bottom + rBorder.top + rBorder.bottom, TRUE);
+    MoveWindow(hFrame, rPictRect.left + rBmpRect.left - rBorder.left, rPictRect.top + rBmpRect.top - rBorder.top,
+               rBmpRect.right + rBorder.left + rBorder.right, rBmpRect.bottom + rBorder.top + rBorder.bottom, TRUE);
 }
 
 static void PaintPicture(HWND hwnd)
@@ -162,8 +159,7 @@ extern "C" LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         const CREATESTRUCTA* lpcs = (const CREATESTRUCTA*)lParam;
         wFirstTime = 1;
         MoveWindow(hwnd, CentredPosition(GetSystemMetrics(SM_CXSCREEN), lpcs->cx),
-                   CentredPosition(GetSystemMetrics(SM_CYSCREEN), lpcs->cy), lpcs->cx, lpcs->cy,
-                   FALSE);
+                   CentredPosition(GetSystemMetrics(SM_CYSCREEN), lpcs->cy), lpcs->cx, lpcs->cy, FALSE);
         break;
     }
 

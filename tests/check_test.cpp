@@ -21,8 +21,10 @@ std::function<void(const TempDir&)> Picture(Bmp bmp, const std::function<void(Bm
 TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
 {
     const std::string open = "[autorun]\r\nopen=autorun.exe -Agame.exe ";
-    const std::string lead = "problem: picture splash.bmp: box 208 \"Invalid Bitmap File. Make sure that "
-                             "file is a 256 colour BMP file.\" instead, before the dialog: ";
+    const std::string lead =
+        "problem: picture splash.bmp: box 208 \"Invalid Bitmap File. Make sure that "
+        "file is a 256 colour BMP file.\" instead, before the dialog: ";
+    // clang-format off
     const struct {
         const char* name;
         std::function<void(const TempDir&)> change;
@@ -67,6 +69,7 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
         {"binary junk and a huge line", Inf(std::string("\0\x01\xff\n[autorun]\n", 14) + std::string(300000, 'x') +
                                             "\nopen=autorun.exe -C(\x01\x02)\n\0\0"), 0, {"caption: \"??\""}},
     };
+    // clang-format on
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir disc;

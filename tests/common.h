@@ -79,10 +79,7 @@ struct RegKey {
 // The child program copied to `path`; Wait() reads the command line, the
 // current directory and the show state (-1: none) it records when started.
 struct Child {
-    explicit Child(const std::string& p) : path(p)
-    {
-        EXPECT_TRUE(CopyFileA(CHILD_EXE, path.c_str(), FALSE)) << path;
-    }
+    explicit Child(const std::string& p) : path(p) { EXPECT_TRUE(CopyFileA(CHILD_EXE, path.c_str(), FALSE)) << path; }
     // The copy may still be running for a moment after it wrote its record.
     ~Child()
     {
@@ -111,15 +108,16 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
 {
     static std::vector<std::string> boxes;
     boxes.clear();
-    HHOOK hook = SetWindowsHookExA(WH_CBT, [](int code, WPARAM wParam, LPARAM lParam) WINAPI -> LRESULT {
+    auto answer = [](int code, WPARAM wParam, LPARAM lParam) WINAPI -> LRESULT {
         char cls[8] = "";
         HWND box = (HWND)wParam;
         if (code == HCBT_ACTIVATE || code == HCBT_DESTROYWND)
             if (GetClassNameA(box, cls, sizeof cls) && !strcmp(cls, "#32770"))
                 code == HCBT_ACTIVATE ? (void)PostMessageA(box, WM_COMMAND, IDOK, 0)
-                    : boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
+                                      : boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
         return CallNextHookEx(NULL, code, wParam, lParam);
-    }, NULL, GetCurrentThreadId());
+    };
+    HHOOK hook = SetWindowsHookExA(WH_CBT, answer, NULL, GetCurrentThreadId());
     action();
     UnhookWindowsHookEx(hook);
     return boxes;

@@ -30,8 +30,8 @@ int WrongPixels(HWND frame, const Bmp& bmp, int w, int h)
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             size_t i = 3 * ((size_t)(at.y + y) * cx + at.x + x);
-            wrong += i + 3 > shot.size() || (DWORD)((BYTE)shot[i] << 16 | (BYTE)shot[i + 1] << 8 |
-                                                    (BYTE)shot[i + 2]) != bmp.Colour(x, y);
+            wrong += i + 3 > shot.size() ||
+                     (DWORD)((BYTE)shot[i] << 16 | (BYTE)shot[i + 1] << 8 | (BYTE)shot[i + 2]) != bmp.Colour(x, y);
         }
     return wrong;
 }
@@ -47,6 +47,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
     // the application once installed.
     enum App { None, Installed, Unstartable, Package };
     // Picture sizes below 1 are the frame's interior plus the negated value.
+    // clang-format off
     const struct {
         const char* args;  // the application's and the installer's switches come first
         App app;
@@ -71,6 +72,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         {" -Sfolder.bmp", None, "folder.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
         {"", Package, nullptr, 8, 8, 8, "Talvik", 42, nullptr},
     };
+    // clang-format on
     HWND tmpl = SplashTemplate();
     ASSERT_TRUE(tmpl);
     RECT frame;
@@ -83,9 +85,9 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         Launcher msiexec("C:\\windows\\system32\\msiexec.exe", "/x " + std::string(MSI_PACKAGE) + " /qn", "C:\\");
         EXPECT_NE(STILL_ACTIVE, msiexec.Exit(60000)) << "msiexec /x did not end";
     };
-    for (auto& c : cases) [&] {
-        SCOPED_TRACE(std::string(c.args) + " app " + std::to_string(c.app) + ", " +
-                     std::to_string(c.bits) + " bits " + std::to_string(c.width));
+    auto row = [&](const auto& c) {
+        SCOPED_TRACE(std::string(c.args) + " app " + std::to_string(c.app) + ", " + std::to_string(c.bits) + " bits " +
+                     std::to_string(c.width));
         TempDir disc("D:\\"), appDir, pathDir;
         Bmp bmp((WORD)c.bits, c.width > 0 ? c.width : interiorW - c.width,
                 c.height > 0 ? c.height : interiorH - c.height);
@@ -139,21 +141,22 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             GetClientRect(hFrame, &in);
             MapWindowPoints(hFrame, hwnd, (POINT*)&in, 2);
             return Text(hwnd) == c.caption &&
-                   (!shown || (in.left == frame.left + left && in.top == frame.top + top &&
-                               in.right - in.left == w && in.bottom - in.top == h &&
-                               !(wrong = WrongPixels(hFrame, bmp, w, h))));
-        })) << "caption '" << Text(hwnd) << "', inside the frame " << in.left << "," << in.top
-            << " " << in.right - in.left << "x" << in.bottom - in.top << ", want "
-            << frame.left + left << "," << frame.top + top << " " << w << "x" << h
+                   (!shown || (in.left == frame.left + left && in.top == frame.top + top && in.right - in.left == w &&
+                               in.bottom - in.top == h && !(wrong = WrongPixels(hFrame, bmp, w, h))));
+        })) << "caption '"
+            << Text(hwnd) << "', inside the frame " << in.left << "," << in.top << " " << in.right - in.left << "x"
+            << in.bottom - in.top << ", want " << frame.left + left << "," << frame.top + top << " " << w << "x" << h
             << "; pixels unlike the picture's: " << wrong;
         // The checker, given the same disc, says what the launcher did.
         WriteFile(disc / "autorun.inf", "[autorun]\nopen=autorun.exe -A" + app + " -I" + installer + c.args);
         WriteFile(disc / "autorun.exe", "MZ");
         std::string said = RunCheck(disc.path).second, box = launcher.boxes.empty() ? "" : launcher.boxes[0];
-        std::string saw = !shown ? box.substr(box.find('|') + 1) : w == bmp.info.biWidth && h == bmp.info.biHeight
-            ? "shown whole at " + std::to_string(left) + "," + std::to_string(top)
-            : "cut to the frame's inside of " + std::to_string(interiorW) + " x " + std::to_string(interiorH) +
-              ": its top-left " + std::to_string(w) + " x " + std::to_string(h) + " is shown";
+        std::string saw = !shown ? box.substr(box.find('|') + 1)
+                          : w == bmp.info.biWidth && h == bmp.info.biHeight
+                              ? "shown whole at " + std::to_string(left) + "," + std::to_string(top)
+                              : "cut to the frame's inside of " + std::to_string(interiorW) + " x " +
+                                    std::to_string(interiorH) + ": its top-left " + std::to_string(w) + " x " +
+                                    std::to_string(h) + " is shown";
         EXPECT_NE(std::string::npos, said.find(saw)) << "the launcher: " << saw << "\nthe checker:\n" << said;
         EXPECT_EQ("", Click(GetDlgItem(hwnd, c.button)));
         // The shell returns once an installer is under way, which under Wine
@@ -161,9 +164,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         EXPECT_EQ(0u, launcher.Exit(60000));
         EXPECT_EQ(c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}, launcher.boxes);
         if (c.app == Package) {
-            HKEY hKey;
-            EXPECT_TRUE(WaitFor([&] { return !RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.sub.c_str(), 0,
-                                                            KEY_READ, &hKey) && !RegCloseKey(hKey); }, 60000))
+            EXPECT_TRUE(WaitFor([&] { return HasKey(key.sub.c_str()); }, 60000))
                 << "the package did not register " << key.sub;
             uninstall();
         }
@@ -173,7 +174,9 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         ASSERT_TRUE(started.Wait()) << started.path << " did not start";
         EXPECT_EQ(c.app == Installed ? command : "D:\\" + installer, started.line);
         EXPECT_EQ(c.app == Installed ? pathDir.path : disc.path, started.dir);
-    }();
+    };
+    for (auto& c : cases)
+        row(c);
     // The template stays to the end: -P finds a window of its class.
     DestroyWindow(tmpl);
 }
@@ -228,7 +231,8 @@ TEST(Demo, PlaysItsStoryFromTheImage)
     std::vector<std::string> copied;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            CopyFileA((DEMO_DISC "/" + std::string(fd.cFileName)).c_str(), ("D:\\" + std::string(fd.cFileName)).c_str(), FALSE))
+            CopyFileA((DEMO_DISC "/" + std::string(fd.cFileName)).c_str(), ("D:\\" + std::string(fd.cFileName)).c_str(),
+                      FALSE))
             copied.push_back("D:\\" + std::string(fd.cFileName));
     } while (FindNextFileA(hFind, &fd));
     FindClose(hFind);

@@ -35,59 +35,62 @@ public:
 // one costs no allocation at all. None crashes or leaks a block.
 TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
 {
+    // clang-format off
     const struct {
         const char* name;
         std::function<void(Bmp&)> change;
         bool accepted;
         long colours;  // in the block's table, when accepted
     } cases[] = {
-    {"8 bits", [](Bmp&) {}, true, 256},
-    {"4 bits", [](Bmp& b) { b = Bmp(4, 5, 3); }, true, 16},
-    {"1 bit", [](Bmp& b) { b = Bmp(1, 5, 3); }, true, 2},
-    {"rows one bit past a dword", [](Bmp& b) { b = Bmp(1, 33, 3); }, true, 2},
-    {"24 bits", [](Bmp& b) { b = Bmp(24, 5, 3); }, true, 0},
-    {"core header", [](Bmp& b) { b = Bmp(8, 5, 3, true); }, true, 256},
-    {"fewer colours and a gap before the bits",
-     [](Bmp& b) { b.info.biClrUsed = 12; b.table.resize(48); b.gap = "gap!"; }, true, 12},
-    {"300 colours", [](Bmp& b) { b.info.biClrUsed = 300; b.table += b.table.substr(0, 176); },
-     true, 300},
-    {"bit fields", [](Bmp& b) {
-         b = Bmp(16, 5, 3);
-         b.info.biCompression = BI_BITFIELDS;
-         b.masks = std::string("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
-     }, true, 0},
-    {"run-length bits of the stated size",
-     [](Bmp& b) { b.info.biCompression = BI_RLE8; b.info.biSizeImage = 6; b.bits.assign("\2\1\0\1\0\1", 6); },
-     true, 256},
-    {"bits offset inside the table", [](Bmp& b) { b.file.bfOffBits = 60; }, true, 256},
-    {"bytes after the bits and a wrong file size",
-     [](Bmp& b) { b.bits += "more"; b.file.bfSize = 3; }, true, 256},
-    {"no BM", [](Bmp& b) { b.file.bfType = 0x4D43; }, false, 0},
-    {"108-byte header", [](Bmp& b) { b.info.biSize = 108; }, false, 0},
-    {"two planes", [](Bmp& b) { b.info.biPlanes = 2; }, false, 0},
-    {"7 bits", [](Bmp& b) { b.info.biBitCount = 7; }, false, 0},
-    {"width 0", [](Bmp& b) { b.info.biWidth = 0; }, false, 0},
-    {"width below 0", [](Bmp& b) { b.info.biWidth = -5; }, false, 0},
-    {"height 0", [](Bmp& b) { b.info.biHeight = 0; }, false, 0},
-    {"top-down rows", [](Bmp& b) { b.info.biHeight = -3; }, false, 0},
-    {"bits one byte short", [](Bmp& b) { b.bits.pop_back(); }, false, 0},
-    {"table one byte short", [](Bmp& b) { b.table.pop_back(); b.bits.clear(); }, false, 0},
-    {"300 million colours", [](Bmp& b) { b.info.biClrUsed = 300000000; }, false, 0},
-    {"2^31 pixels", [](Bmp& b) { b.info.biWidth = 65536; b.info.biHeight = 32768; }, false, 0},
-    {"run-length size past the end",
-     [](Bmp& b) { b.info.biCompression = BI_RLE8; b.info.biSizeImage = 100000; }, false, 0},
-    {"bits offset past the end", [](Bmp& b) { b.file.bfOffBits = 1000000; }, false, 0},
-};
+        {"8 bits", [](Bmp&) {}, true, 256},
+        {"4 bits", [](Bmp& b) { b = Bmp(4, 5, 3); }, true, 16},
+        {"1 bit", [](Bmp& b) { b = Bmp(1, 5, 3); }, true, 2},
+        {"rows one bit past a dword", [](Bmp& b) { b = Bmp(1, 33, 3); }, true, 2},
+        {"24 bits", [](Bmp& b) { b = Bmp(24, 5, 3); }, true, 0},
+        {"core header", [](Bmp& b) { b = Bmp(8, 5, 3, true); }, true, 256},
+        {"fewer colours and a gap before the bits",
+         [](Bmp& b) { b.info.biClrUsed = 12; b.table.resize(48); b.gap = "gap!"; }, true, 12},
+        {"300 colours", [](Bmp& b) { b.info.biClrUsed = 300; b.table += b.table.substr(0, 176); },
+         true, 300},
+        {"bit fields", [](Bmp& b) {
+             b = Bmp(16, 5, 3);
+             b.info.biCompression = BI_BITFIELDS;
+             b.masks = std::string("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
+         }, true, 0},
+        {"run-length bits of the stated size",
+         [](Bmp& b) { b.info.biCompression = BI_RLE8; b.info.biSizeImage = 6; b.bits.assign("\2\1\0\1\0\1", 6); },
+         true, 256},
+        {"bits offset inside the table", [](Bmp& b) { b.file.bfOffBits = 60; }, true, 256},
+        {"bytes after the bits and a wrong file size",
+         [](Bmp& b) { b.bits += "more"; b.file.bfSize = 3; }, true, 256},
+        {"no BM", [](Bmp& b) { b.file.bfType = 0x4D43; }, false, 0},
+        {"108-byte header", [](Bmp& b) { b.info.biSize = 108; }, false, 0},
+        {"two planes", [](Bmp& b) { b.info.biPlanes = 2; }, false, 0},
+        {"7 bits", [](Bmp& b) { b.info.biBitCount = 7; }, false, 0},
+        {"width 0", [](Bmp& b) { b.info.biWidth = 0; }, false, 0},
+        {"width below 0", [](Bmp& b) { b.info.biWidth = -5; }, false, 0},
+        {"height 0", [](Bmp& b) { b.info.biHeight = 0; }, false, 0},
+        {"top-down rows", [](Bmp& b) { b.info.biHeight = -3; }, false, 0},
+        {"bits one byte short", [](Bmp& b) { b.bits.pop_back(); }, false, 0},
+        {"table one byte short", [](Bmp& b) { b.table.pop_back(); b.bits.clear(); }, false, 0},
+        {"300 million colours", [](Bmp& b) { b.info.biClrUsed = 300000000; }, false, 0},
+        {"2^31 pixels", [](Bmp& b) { b.info.biWidth = 65536; b.info.biHeight = 32768; }, false, 0},
+        {"run-length size past the end",
+         [](Bmp& b) { b.info.biCompression = BI_RLE8; b.info.biSizeImage = 100000; }, false, 0},
+        {"bits offset past the end", [](Bmp& b) { b.file.bfOffBits = 1000000; }, false, 0},
+    };
+    // clang-format on
     // make fuzz sets how many variants, from which seed, and how many of them
     // also go to the disc checker as a disc's picture.
     auto setting = [](const char* name, unsigned long long unset) {
         return getenv(name) ? strtoull(getenv(name), NULL, 0) : unset;
     };
-    const unsigned long long variants = setting("AUTORUN_FUZZ_VARIANTS", 26000) / std::size(cases),
-        checkEvery = std::max(1ULL, variants * std::size(cases) / std::max(1ULL, setting("AUTORUN_FUZZ_CHECKS", 1)));
+    const unsigned long long variants = setting("AUTORUN_FUZZ_VARIANTS", 26000) / std::size(cases);
+    const unsigned long long checkEvery =
+        std::max(1ULL, variants * std::size(cases) / std::max(1ULL, setting("AUTORUN_FUZZ_CHECKS", 1)));
     const unsigned long long first = setting("AUTORUN_FUZZ_SEED", 0x1d2b3c4d5e6f7081ULL);
-    unsigned long long seed = first, made = 0, accepted = 0,
-        largest = 0, pixels = 0;  // the largest file, the largest bitmap made
+    // Counts, the largest file and the largest bitmap made.
+    unsigned long long seed = first, made = 0, accepted = 0, largest = 0, pixels = 0;
     double worst = 0;
     TempDir disc;
     WriteFile(disc / "autorun.inf", "[autorun]\nopen=autorun.exe");
@@ -96,7 +99,7 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
         seed ^= seed >> 12, seed ^= seed << 25, seed ^= seed >> 27;
         return (uint32_t)((seed * 0x2545F4914F6CDD1DULL) >> 32);
     };
-    for (auto& c : cases) [&] {
+    auto row = [&](const auto& c) {
         SCOPED_TRACE(c.name);
         Bmp bmp(8, 5, 3);
         c.change(bmp);
@@ -121,8 +124,9 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
             for (long i = 0; i < dib->NumColors(); i++)
                 want += bmp.core ? bmp.table.substr(3 * i, 3) + '\0' : bmp.table.substr(4 * i, 4);
             EXPECT_EQ(want, table);
-            const DWORD image = bmp.info.biCompression == BI_RLE8 ? bmp.info.biSizeImage
-                : (bmp.info.biBitCount * bmp.info.biWidth + 31) / 32 * 4 * bmp.info.biHeight;
+            const DWORD image = bmp.info.biCompression == BI_RLE8
+                                    ? bmp.info.biSizeImage
+                                    : (bmp.info.biBitCount * bmp.info.biWidth + 31) / 32 * 4 * bmp.info.biHeight;
             EXPECT_EQ(image, h->biSizeImage);
             EXPECT_EQ(bmp.bits.substr(0, image), std::string((const char*)dib->GetBits(), image));
             dib.reset();
@@ -155,7 +159,8 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
                 if (ok && damaged.NumColors() > 0) {
                     TPalette palette(damaged, 0);
                     TBitmap bitmap(damaged, &palette);
-                    pixels = std::max(pixels, 1ULL * damaged.GetInfoHeader()->biWidth * damaged.GetInfoHeader()->biHeight);
+                    pixels =
+                        std::max(pixels, 1ULL * damaged.GetInfoHeader()->biWidth * damaged.GetInfoHeader()->biHeight);
                 }
             } catch (const TXBase&) {
             }
@@ -165,13 +170,16 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
             }
         }
         EXPECT_EQ(before.Held, TDib::BlockStats().Held) << "a block outlived its DIB";
-    }();
+    };
+    for (auto& c : cases)
+        row(c);
     PROCESS_MEMORY_COUNTERS memory = {};
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-    printf("damaged variants: %llu (%llu accepted, %llu refused), seed %#llx, %llu through the checker; largest file "
-           "%llu bytes, largest block %.2f times its file, largest bitmap %llu pixels, peak memory %llu KiB; %lu ms\n",
-           made, accepted, made - accepted, first, made / checkEvery,
-           largest, worst, pixels, (unsigned long long)memory.PeakWorkingSetSize / 1024, GetTickCount() - start);
+    printf(
+        "damaged variants: %llu (%llu accepted, %llu refused), seed %#llx, %llu through the checker; largest file "
+        "%llu bytes, largest block %.2f times its file, largest bitmap %llu pixels, peak memory %llu KiB; %lu ms\n",
+        made, accepted, made - accepted, first, made / checkEvery, largest, worst, pixels,
+        (unsigned long long)memory.PeakWorkingSetSize / 1024, GetTickCount() - start);
 }
 
 // The palette holds the table's colours; both handles go when their

@@ -12,6 +12,7 @@ const char kCannotInvoke[] = "Error|Could not invoke executable.";
 
 TEST(Switches, TakeTheFirstValueOfTheirToken)
 {
+    // clang-format off
     const struct {
         const char *line, *token;
         int length;
@@ -27,6 +28,7 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
         {"-Agame.exe", "-A", 5, "game"},
         {"-Agame.exe", "-A", 1, ""},
     };
+    // clang-format on
     for (auto& c : cases) {
         std::string line = c.line;
         char value[1100];
@@ -36,11 +38,13 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
         EXPECT_EQ(c.line, line) << "the caller's line changed";
         EXPECT_EQ('x', value[c.length]) << c.line << ": written past the buffer";
     }
+    // clang-format off
     const char* tails[][2] = {
         {"autorun.exe -Ax", "-Ax"}, {"\"C:\\My Disc\\a.exe\" -Ax", "-Ax"},
         {"  \t\"a b\"   -Ax  ", "-Ax  "}, {"a.exe\t-Ax", "-Ax"}, {"\"unclosed -Ax", ""},
         {"a.exe", ""}, {"\"a\"-Ax", "-Ax"}, {"", ""},
     };
+    // clang-format on
     for (auto& t : tails)
         EXPECT_STREQ(t[1], SkipProgramName(t[0])) << t[0];
 }
@@ -89,6 +93,7 @@ TEST(Registry, ValuesAreReadAsStored)
     key.Set("1023", std::string(1023, 'a') + '\0');
     key.Set("number", "\x01\x02\x03\x04", REG_DWORD);
     const std::string k1022(1022, 'a');
+    // clang-format off
     const struct {
         const char *sub, *name;
         int size;
@@ -99,11 +104,12 @@ TEST(Registry, ValuesAreReadAsStored)
         {"", "1023", 1024, nullptr}, {"", "1022", 1023, k1022.c_str()},
         {"", "number", 4, "\x01\x02\x03\x04"},
     };
+    // clang-format on
     for (auto& c : cases) {
         char value[1100];
         memset(value, '#', sizeof value);
-        EXPECT_EQ(c.size, GetRegistryValueData(HKEY_LOCAL_MACHINE, (key.sub + c.sub).c_str(),
-                                               c.name, value, 1024)) << c.name;
+        EXPECT_EQ(c.size, GetRegistryValueData(HKEY_LOCAL_MACHINE, (key.sub + c.sub).c_str(), c.name, value, 1024))
+            << c.name;
         EXPECT_EQ(c.value ? c.value : "", std::string(value, c.value ? strlen(value) : 0)) << c.name;
         EXPECT_EQ('#', value[c.value ? c.size + 1 : 0]) << c.name << ": written past the value";
     }
@@ -115,22 +121,20 @@ TEST(Registry, ValuesAreReadAsStored)
 DWORD g_createError, g_shellError;
 std::string g_asked;
 
-BOOL WINAPI RecordCreate(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
-                         DWORD, LPVOID, LPCSTR dir, LPSTARTUPINFOA, LPPROCESS_INFORMATION pi)
+BOOL WINAPI RecordCreate(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                         LPCSTR dir, LPSTARTUPINFOA, LPPROCESS_INFORMATION pi)
 {
     g_asked = std::string(line) + "|" + (dir ? dir : "(null)");
     SetLastError(g_createError);
     HANDLE self = GetCurrentProcess();
-    return !g_createError &&
-           DuplicateHandle(self, self, self, &pi->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS) &&
+    return !g_createError && DuplicateHandle(self, self, self, &pi->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS) &&
            DuplicateHandle(self, GetCurrentThread(), self, &pi->hThread, 0, FALSE, DUPLICATE_SAME_ACCESS);
 }
 
 BOOL WINAPI RecordShell(SHELLEXECUTEINFOA* sei)
 {
     auto s = [](const char* p) { return std::string(p ? p : "(null)"); };
-    g_asked = s(sei->lpVerb) + "|" + s(sei->lpFile) + "|" + s(sei->lpParameters) + "|" +
-              s(sei->lpDirectory);
+    g_asked = s(sei->lpVerb) + "|" + s(sei->lpFile) + "|" + s(sei->lpParameters) + "|" + s(sei->lpDirectory);
     EXPECT_EQ((ULONG)(SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI), sei->fMask);
     EXPECT_EQ(SW_SHOWNORMAL, sei->nShow);
     SetLastError(g_shellError);
@@ -144,6 +148,7 @@ enum Action { Launch, FromCd, Uninstall };
 // made when the row has a value (for Uninstall, always).
 TEST(Actions, StartOneProgramOrSayWhyNot)
 {
+    // clang-format off
     const struct {
         Action action;
         const char* value;  // the unnamed value, or "UninstallString"; + adds 1500 blanks, *
@@ -177,6 +182,7 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
         {Uninstall, "@\\un.exe+", false, "", 0, 0, "", "Error|Could not find uninstall string in Registry."},
         {Uninstall, "@\\none.exe", false, "", 0, 0, "", "Error|WinExec failed. Return Code = 2."},
     };
+    // clang-format on
     const std::string folder = "D:\\My Game";
     auto expand = [&](std::string s) {
         for (size_t at; (at = s.find('@')) != std::string::npos;)
@@ -197,37 +203,36 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
     // Twice: the first pass also makes what the platform makes once per
     // process (the second has no excuse to leave a handle open).
     for (int pass = 0; pass < 2; pass++)
-    for (auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.action) + " " + (c.value ? c.value : "(no key)") + " " + c.asked);
-        RegKey key(kAppPaths + Unique("app"), c.value || c.action == Uninstall);
-        if (c.value)
-            key.Set(c.action == Uninstall ? "UninstallString" : nullptr, expand(c.value) + '\0');
-        if (c.path)
-            key.Set("Path", folder + '\0');
-        for (char drive : std::string(c.on))
-            WriteFile(drive + std::string(":\\cd.exe"), "MZ");
-        g_createError = c.createError;
-        g_shellError = c.shellError;
-        g_asked.clear();
-        int result = -1;
-        const int handles = pass ? Handles() : 0;
-        auto boxes = RunAnswering([&] {
-            result = c.action == Launch ? CheckAndLaunch(key.sub.c_str(), "setup.exe")
-                   : c.action == FromCd ? CheckAndLaunchFromCD(key.sub.c_str(), "cd.exe", "setup.exe")
-                                        : RunUninstall(key.sub.c_str());
-        });
-        DeleteFileA("D:\\cd.exe");
-        DeleteFileA("E:\\cd.exe");
-        // WinExec itself keeps a handle under Wine; the uninstall has none of its own.
-        EXPECT_TRUE(pass == 0 || c.action == Uninstall || handles == Handles())
-            << "the action left a handle open";
-        EXPECT_EQ(c.box || c.shellError ? 0 : 1, result);
-        EXPECT_EQ(c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}, boxes);
-        if (c.action == Uninstall && !c.box && uninstaller.Wait())
-            g_asked = uninstaller.line + "|" + uninstaller.dir + "|" + uninstaller.show;
-        EXPECT_EQ(expand(c.asked), g_asked);
-        DeleteFileA((uninstaller.path + ".run").c_str());
-    }
+        for (auto& c : cases) {
+            SCOPED_TRACE(std::to_string(c.action) + " " + (c.value ? c.value : "(no key)") + " " + c.asked);
+            RegKey key(kAppPaths + Unique("app"), c.value || c.action == Uninstall);
+            if (c.value)
+                key.Set(c.action == Uninstall ? "UninstallString" : nullptr, expand(c.value) + '\0');
+            if (c.path)
+                key.Set("Path", folder + '\0');
+            for (char drive : std::string(c.on))
+                WriteFile(drive + std::string(":\\cd.exe"), "MZ");
+            g_createError = c.createError;
+            g_shellError = c.shellError;
+            g_asked.clear();
+            int result = -1;
+            const int handles = pass ? Handles() : 0;
+            auto boxes = RunAnswering([&] {
+                result = c.action == Launch   ? CheckAndLaunch(key.sub.c_str(), "setup.exe")
+                         : c.action == FromCd ? CheckAndLaunchFromCD(key.sub.c_str(), "cd.exe", "setup.exe")
+                                              : RunUninstall(key.sub.c_str());
+            });
+            DeleteFileA("D:\\cd.exe");
+            DeleteFileA("E:\\cd.exe");
+            // WinExec itself keeps a handle under Wine; the uninstall has none of its own.
+            EXPECT_TRUE(pass == 0 || c.action == Uninstall || handles == Handles()) << "the action left a handle open";
+            EXPECT_EQ(c.box || c.shellError ? 0 : 1, result);
+            EXPECT_EQ(c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}, boxes);
+            if (c.action == Uninstall && !c.box && uninstaller.Wait())
+                g_asked = uninstaller.line + "|" + uninstaller.dir + "|" + uninstaller.show;
+            EXPECT_EQ(expand(c.asked), g_asked);
+            DeleteFileA((uninstaller.path + ".run").c_str());
+        }
     SetCurrentDirectoryA("C:\\");
     pCreateProcessA = CreateProcessA;
     pShellExecuteExA = ShellExecuteExA;
@@ -269,10 +274,12 @@ TEST(Resources, MakeBitmapsAndPalettes)
     HMODULE h = LoadLibraryExA(module.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     // The bitmap's width (0: none) and the palette: "untouched", "none", or
     // its entries and the last one's colour.
+    // clang-format off
     const std::pair<const char*, std::string> cases[] = {
         {"GOOD", "3 16 " + std::to_string(RGB(105, 45, 240))}, {"RGB", "3 none"},
         {"SHORT", "0 none"}, {"CUT", "0 none"}, {"MISSING", "0 untouched"},
     };
+    // clang-format on
     for (auto& c : cases) {
         HPALETTE palette = (HPALETTE)1;
         HBITMAP bitmap = LoadResourceBitmap(h, c.first, &palette);
@@ -280,8 +287,8 @@ TEST(Resources, MakeBitmapsAndPalettes)
         GetObjectA(bitmap, sizeof b, &b);
         DWORD entries[256] = {};
         UINT n = palette == (HPALETTE)1 ? 0 : GetPaletteEntries(palette, 0, 256, (PALETTEENTRY*)entries);
-        std::string got = std::to_string(b.bmWidth) + (palette == (HPALETTE)1 ? " untouched" : "") +
-                          (palette ? "" : " none");
+        std::string got =
+            std::to_string(b.bmWidth) + (palette == (HPALETTE)1 ? " untouched" : "") + (palette ? "" : " none");
         if (n)
             got += " " + std::to_string(n) + " " + std::to_string(entries[n - 1]);
         EXPECT_EQ(c.second, got) << c.first;
@@ -301,12 +308,10 @@ TEST(Resources, RunTheLauncherAsItsUser)
     ASSERT_NE(INVALID_HANDLE_VALUE, ctx) << "the manifest does not load";
     ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
     BYTE detail[4096];
-    ASSERT_TRUE(QueryActCtxW(0, ctx, NULL, RunlevelInformationInActivationContext, &level,
-                             sizeof level, NULL));
+    ASSERT_TRUE(QueryActCtxW(0, ctx, NULL, RunlevelInformationInActivationContext, &level, sizeof level, NULL));
     EXPECT_EQ(ACTCTX_RUN_LEVEL_AS_INVOKER, level.RunLevel);
     EXPECT_EQ(0u, level.UiAccess);
-    ASSERT_TRUE(QueryActCtxW(0, ctx, NULL, ActivationContextDetailedInformation, detail,
-                             sizeof detail, NULL));
+    ASSERT_TRUE(QueryActCtxW(0, ctx, NULL, ActivationContextDetailedInformation, detail, sizeof detail, NULL));
     EXPECT_EQ(1u, ((ACTIVATION_CONTEXT_DETAILED_INFORMATION*)detail)->ulAssemblyCount)
         << "assemblies besides the launcher's own: the controls would change their look";
     ReleaseActCtx(ctx);

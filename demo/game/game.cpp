@@ -24,9 +24,7 @@ static LRESULT CALLBACK GameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         if (wParam == VK_ESCAPE)
             DestroyWindow(hwnd);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -42,8 +40,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     wc.hbrBackground = CreateSolidBrush(RGB(40, 52, 120));
     wc.lpszClassName = szClassName;
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowA(szClassName, "Talvik Demo Game", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 400, 240, NULL, NULL, hInstance, NULL);
+    HWND hwnd = CreateWindowA(szClassName, "Talvik Demo Game", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400,
+                              240, NULL, NULL, hInstance, NULL);
     if (!hwnd)
         return 1;
     ShowWindow(hwnd, nCmdShow);

@@ -112,8 +112,7 @@ static bool ReadInf(const std::string& sInf, std::vector<std::pair<std::string, 
     return bSection;
 }
 
-static const std::string* Key(const std::vector<std::pair<std::string, std::string>>& keys,
-                              const char* szKey)
+static const std::string* Key(const std::vector<std::pair<std::string, std::string>>& keys, const char* szKey)
 {
     for (const auto& key : keys)
         if (key.first == szKey)
@@ -147,9 +146,9 @@ static void CheckSwitches(const char* szTail)
         if (!szToken) {
             size_t iWord = strcspn(p, " \t");
             std::string sAfter = seen.empty() ? "the program's name" : "the value of " + seen.back();
-            Say("warning", "\"" + Shown(std::string(p, iWord)) + "\" is no switch and is ignored: " +
-                               sAfter + " ends at the blank before it; put a value with blanks in "
-                               "parentheses, as in -C(My Game)");
+            Say("warning",
+                "\"" + Shown(std::string(p, iWord)) + "\" is no switch and is ignored: " + sAfter +
+                    " ends at the blank before it; put a value with blanks in parentheses, as in -C(My Game)");
             p += iWord;
             continue;
         }
@@ -171,8 +170,8 @@ static void CheckSwitches(const char* szTail)
         const char* szFound = strstr(szTail, szToken);
         if (szFound != p && std::find(seen.begin(), seen.end(), szToken) == seen.end())
             Say("warning", std::string("the scanner finds ") + szToken + " first in \"" +
-                               Shown(std::string(szFound).substr(0, 40)) + "\", before the " +
-                               szToken + " given: it takes the value from there");
+                               Shown(std::string(szFound).substr(0, 40)) + "\", before the " + szToken +
+                               " given: it takes the value from there");
         seen.push_back(szToken);
         p += 2 + iValue + (bParenthesis ? 1 : 0) + (bParenthesis && !bUnclosed ? 1 : 0);
     }
@@ -228,12 +227,13 @@ static void CheckPicture(const std::string& sName)
     UINT uMessage = ReadFileBitmap(&sPath[0], &hBitmap, &hPalette);
     if (uMessage == IDS_INVALID_FILE_NAME) {
         DWORD dwAttributes = GetFileAttributesA(sPath.c_str());
-        const char* szWhy = dwAttributes == INVALID_FILE_ATTRIBUTES ? "it is not on the disc"
-            : dwAttributes & FILE_ATTRIBUTE_DIRECTORY ? "it is a folder"
-            : dwAttributes & FILE_ATTRIBUTE_HIDDEN ? "it is hidden"
-            : dwAttributes & FILE_ATTRIBUTE_SYSTEM ? "it is a system file" : "it cannot be found";
-        Problem("picture " + Shown(sName) + ": box 207 \"" + Message(uMessage) + "\" instead, before "
-                "the dialog: " + szWhy);
+        const char* szWhy = dwAttributes == INVALID_FILE_ATTRIBUTES   ? "it is not on the disc"
+                            : dwAttributes & FILE_ATTRIBUTE_DIRECTORY ? "it is a folder"
+                            : dwAttributes & FILE_ATTRIBUTE_HIDDEN    ? "it is hidden"
+                            : dwAttributes & FILE_ATTRIBUTE_SYSTEM    ? "it is a system file"
+                                                                      : "it cannot be found";
+        Problem("picture " + Shown(sName) + ": box 207 \"" + Message(uMessage) +
+                "\" instead, before the dialog: " + szWhy);
         return;
     }
     if (uMessage) {
@@ -246,8 +246,8 @@ static void CheckPicture(const std::string& sName)
         } catch (...) {
             sWhy = Refusal(TDib::LastRefusal);
         }
-        Problem("picture " + Shown(sName) + ": box 208 \"" + Message(uMessage) + "\" instead, before "
-                "the dialog: " + sWhy);
+        Problem("picture " + Shown(sName) + ": box 208 \"" + Message(uMessage) +
+                "\" instead, before the dialog: " + sWhy);
         return;
     }
     BITMAP bm;
@@ -258,17 +258,16 @@ static void CheckPicture(const std::string& sName)
     FitPicture(rInside.right - rInside.left, bm.bmWidth, &iLeft, &iWidth);
     FitPicture(rInside.bottom - rInside.top, bm.bmHeight, &iTop, &iHeight);
     std::string sSize = std::to_string(bm.bmWidth) + " x " + std::to_string(bm.bmHeight);
-    std::string sInside = std::to_string(rInside.right - rInside.left) + " x " +
-                          std::to_string(rInside.bottom - rInside.top);
-    std::string sWhere = " (the inside at " + std::to_string(rInside.left) + "," +
-                         std::to_string(rInside.top) + " in the dialog's window)";
+    std::string sInside =
+        std::to_string(rInside.right - rInside.left) + " x " + std::to_string(rInside.bottom - rInside.top);
+    std::string sWhere = " (the inside at " + std::to_string(rInside.left) + "," + std::to_string(rInside.top) +
+                         " in the dialog's window)";
     if (iWidth == bm.bmWidth && iHeight == bm.bmHeight)
-        Say("picture", Shown(sName) + ", " + sSize + ": shown whole at " + std::to_string(iLeft) +
-                           "," + std::to_string(iTop) + " in the frame's inside of " + sInside + sWhere);
+        Say("picture", Shown(sName) + ", " + sSize + ": shown whole at " + std::to_string(iLeft) + "," +
+                           std::to_string(iTop) + " in the frame's inside of " + sInside + sWhere);
     else
-        Say("picture", Shown(sName) + ", " + sSize + ": cut to the frame's inside of " + sInside +
-                           ": its top-left " + std::to_string(iWidth) + " x " + std::to_string(iHeight) +
-                           " is shown" + sWhere);
+        Say("picture", Shown(sName) + ", " + sSize + ": cut to the frame's inside of " + sInside + ": its top-left " +
+                           std::to_string(iWidth) + " x " + std::to_string(iHeight) + " is shown" + sWhere);
 }
 
 static void CheckInstaller(const std::string& sValue)
@@ -278,13 +277,14 @@ static void CheckInstaller(const std::string& sValue)
     SplitCommandLine(sLine.c_str(), file.data());
     DWORD dwType;
     if (!IsFile(file.data()))
-        Problem("installer " + Shown(sValue) + ": not a file at the disc's root; the first button "
-                "shows box 203 \"" + Message(IDS_CANNOT_INVOKE) + "\" where nothing is installed");
+        Problem("installer " + Shown(sValue) + ": not a file at the disc's root; the first button shows box 203 \"" +
+                Message(IDS_CANNOT_INVOKE) + "\" where nothing is installed");
     else if (GetBinaryTypeA(file.data(), &dwType))
         Say("installer", Shown(sValue) + ": at the disc's root; started directly");
     else
-        Say("installer", Shown(sValue) + ": at the disc's root; not a program, so opened through the "
-                         "shell with its default verb (as an MSI package is)");
+        Say("installer", Shown(sValue) +
+                             ": at the disc's root; not a program, so opened through the shell with its default verb "
+                             "(as an MSI package is)");
 }
 
 static void CheckApplication(const std::string& sApp, const std::string& sDialog)
@@ -292,16 +292,17 @@ static void CheckApplication(const std::string& sApp, const std::string& sDialog
     std::string sKey = std::string(APP_PATHS_KEY) + sApp;
     char szCommand[1024];
     if (sApp.empty())
-        Say("warning", "no -A: the launcher reads the App Paths key itself and never finds an "
-                       "application to play");
+        Say("warning", "no -A: the launcher reads the App Paths key itself and never finds an application to play");
     bool bInstalled = GetRegistryValueData(HKEY_LOCAL_MACHINE, sKey.c_str(), NULL, szCommand, 1024) != 1;
-    Say("application", "HKLM\\" + Shown(sKey) + (bInstalled
-        ? ": installed on this machine; the first button reads \"&Play\"" +
-              std::string(sDialog.empty() ? "" : ", and with -D the launcher does not appear")
-        : ": not installed on this machine; the first button reads \"" + Message(IDS_INSTALL) + "\""));
+    Say("application",
+        "HKLM\\" + Shown(sKey) +
+            (bInstalled ? ": installed on this machine; the first button reads \"&Play\"" +
+                              std::string(sDialog.empty() ? "" : ", and with -D the launcher does not appear")
+                        : ": not installed on this machine; the first button reads \"" + Message(IDS_INSTALL) + "\""));
 }
 
 // Names the disc's file system may not hold as they are.
+// NOLINTNEXTLINE(misc-no-recursion): one level per folder, 8 at most
 static void CheckNames(const std::string& sDir, int iDepth, int* piLeft)
 {
     WIN32_FIND_DATAA fd;
@@ -314,11 +315,10 @@ static void CheckNames(const std::string& sDir, int iDepth, int* piLeft)
             continue;
         std::string sPath = sDir + "\\" + sName;
         if (sName.size() > 64)
-            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) + ": a name of " +
-                               std::to_string(sName.size()) + " characters; Joliet holds 64");
+            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) + ": a name of " + std::to_string(sName.size()) +
+                               " characters; Joliet holds 64");
         if (sName.find_first_of("*/:;?\\") != std::string::npos)
-            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) +
-                               ": Joliet names hold none of * / : ; ? \\");
+            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) + ": Joliet names hold none of * / : ; ? \\");
         if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && iDepth < 8)
             CheckNames(sPath, iDepth + 1, piLeft);
     } while (FindNextFileA(hFind, &fd));
@@ -327,8 +327,7 @@ static void CheckNames(const std::string& sDir, int iDepth, int* piLeft)
 
 int main(int argc, char** argv)
 {
-    if (argc > 2 || (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") ||
-                                   !strcmp(argv[1], "/?")))) {
+    if (argc > 2 || (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "/?")))) {
         fputs(szUsage, argc == 2 ? stdout : stderr);
         return argc == 2 ? 0 : 2;
     }
@@ -343,8 +342,8 @@ int main(int argc, char** argv)
     if (sFolder.size() > 3 && sFolder.back() == '\\')
         sFolder.pop_back();
 
-    HANDLE hInf = CreateFileA(OnDisc("autorun.inf").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE hInf =
+        CreateFileA(OnDisc("autorun.inf").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (hInf == INVALID_HANDLE_VALUE) {
         Problem("no autorun.inf in " + sFolder + ": nothing starts the launcher");
         return 1;
@@ -381,7 +380,8 @@ int main(int argc, char** argv)
     if (const std::string* psIcon = Key(keys, "icon")) {
         std::string sIcon = psIcon->substr(0, psIcon->find(','));
         bool bThere = IsFile(OnDisc(sIcon).c_str());
-        Say(bThere ? "icon" : "warning", Shown(sIcon) + (bThere ? ": on the disc" : ": icon= names a file not on the disc"));
+        Say(bThere ? "icon" : "warning",
+            Shown(sIcon) + (bThere ? ": on the disc" : ": icon= names a file not on the disc"));
     }
 
     CheckSwitches(szTail);
@@ -397,7 +397,7 @@ int main(int argc, char** argv)
     CheckNames(sFolder, 1, &iLeft);
     if (iLeft < 0)
         Say("warning", "more than 10,000 files: the names of the rest were not looked at");
-    Say("verdict", iProblems ? "the disc will not work as meant" : "the dialog shows with its picture "
-                               "and its first button finds what it starts");
+    Say("verdict", iProblems ? "the disc will not work as meant"
+                             : "the dialog shows with its picture and its first button finds what it starts");
     return iProblems ? 1 : 0;
 }

@@ -72,8 +72,7 @@ uint32 TableEntries(const BITMAPINFOHEADER& header)
 bool BlockSize(const BITMAPINFOHEADER& header, uint64* pSize)
 {
     uint64 uHead;
-    return MulAdd(TableEntries(header), 4, header.biCompression == BI_BITFIELDS ? 52 : 40,
-                  &uHead) &&
+    return MulAdd(TableEntries(header), 4, header.biCompression == BI_BITFIELDS ? 52 : 40, &uHead) &&
            MulAdd(1, uHead, header.biSizeImage, pSize);
 }
 
@@ -82,10 +81,7 @@ bool BlockSize(const BITMAPINFOHEADER& header, uint64* pSize)
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
 static_assert(sizeof(BITMAPINFOHEADER) == 40 && sizeof(TRgbQuad) == 4, "packed DIB pieces");
 
-TDib::TDib()
-    : Info(0), Mask(0), Colors(0), Bits(0), NumClrs(0), Mode(DIB_RGB_COLORS), IsResHandle(false)
-{
-}
+TDib::TDib() : Info(0), Mask(0), Colors(0), Bits(0), NumClrs(0), Mode(DIB_RGB_COLORS), IsResHandle(false) {}
 
 TDib::TDib(const char* name)
     : Info(0), Mask(0), Colors(0), Bits(0), NumClrs(0), Mode(DIB_RGB_COLORS), IsResHandle(false)
@@ -122,14 +118,11 @@ long TDib::NColors(uint16 bitCount)
     switch (bitCount) {
     case 1:
     case 4:
-    case 8:
-        return 1L << bitCount;
+    case 8: return 1L << bitCount;
     case 16:
     case 24:
-    case 32:
-        return 0;
-    default:
-        return -1;
+    case 32: return 0;
+    default: return -1;
     }
 }
 
@@ -186,8 +179,10 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     header.biSize = sizeof header;
 
     // The first of these fields found wrong; the bit count is judged next.
-    LastRefusal = header.biPlanes != 1 ? BadPlanes : header.biWidth <= 0 ? BadWidth
-                : header.biHeight <= 0 ? BadHeight : BadBitCount;
+    LastRefusal = header.biPlanes != 1   ? BadPlanes
+                  : header.biWidth <= 0  ? BadWidth
+                  : header.biHeight <= 0 ? BadHeight
+                                         : BadBitCount;
     if (LastRefusal != BadBitCount)
         return false;
     if (!header.biClrUsed) {
@@ -214,8 +209,8 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     long long llGap = llBitsOffset - llHeaderSize - (long long)(uMasks + uTable);
     if (!llBitsOffset || llGap < 0)
         llGap = 0;
-    if (!MulAdd(1, uMasks + uTable, (uint64)llGap, &uNeed) ||
-        !MulAdd(1, uNeed, header.biSizeImage, &uNeed) || !BlockSize(header, &uBlock))
+    if (!MulAdd(1, uMasks + uTable, (uint64)llGap, &uNeed) || !MulAdd(1, uNeed, header.biSizeImage, &uNeed) ||
+        !BlockSize(header, &uBlock))
         return false;
     LastRefusal = ShortFile;
     if (uNeed > in.Remaining())
@@ -223,9 +218,8 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
 
     try {
         InfoFromHeader(header);
-        bool bOk = (!Mask || in.Read(Mask, (long)uMasks)) &&
-                   (!Colors || in.Read(Colors, (long)uTable));
-        if (bOk && bCore) {
+        bool bOk = (!Mask || in.Read(Mask, (long)uMasks)) && (!Colors || in.Read(Colors, (long)uTable));
+        if (bOk && bCore && Colors) {
             // Triples to quads, from the last entry down, so that no triple
             // is overwritten before it has moved.
             BYTE* pb = (BYTE*)Colors;

@@ -9,8 +9,7 @@
 class TFile;
 
 // A colour-table entry: blue, green, red, reserved.
-struct TRgbQuad : public RGBQUAD {
-};
+struct TRgbQuad : public RGBQUAD {};
 
 class TDib : public TGdiBase {
 public:
@@ -76,8 +75,16 @@ public:
     static const TBlockStats& BlockStats() { return Stats; }
     // Why the last read refused its file: the first field found wrong.
     enum TRefusal : unsigned char {
-        NotRefused, NoBmSignature, BadHeaderSize, ShortHeader, BadPlanes, BadWidth, BadHeight,
-        BadBitCount, TooLarge, ShortFile
+        NotRefused,
+        NoBmSignature,
+        BadHeaderSize,
+        ShortHeader,
+        BadPlanes,
+        BadWidth,
+        BadHeight,
+        BadBitCount,
+        TooLarge,
+        ShortFile
     };
     static TRefusal LastRefusal;
 

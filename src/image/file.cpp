@@ -13,12 +13,11 @@ TFile::~TFile()
 
 bool TFile::Open(const char* name, uint16 mode, uint16 /*permission*/)
 {
-    static const DWORD dwAccess[4] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE,
-                                      GENERIC_READ};
+    static const DWORD dwAccess[4] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE, GENERIC_READ};
     if (IsOpen())
         return false;
-    hFile = CreateFileA(name, dwAccess[mode & 3], FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    hFile = CreateFileA(name, dwAccess[mode & 3], FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, NULL);
     return IsOpen();
 }
 
@@ -73,6 +72,5 @@ bool TFileIO::Write(const void* buffer, long size)
     DWORD dwWritten = 0;
     if (size < 0)
         return false;
-    return WriteFile(File.GetHandle(), buffer, (DWORD)size, &dwWritten, NULL) &&
-           dwWritten == (DWORD)size;
+    return WriteFile(File.GetHandle(), buffer, (DWORD)size, &dwWritten, NULL) && dwWritten == (DWORD)size;
 }

@@ -3,10 +3,7 @@
 
 TGdiBase::TGdiBase() : Handle(0), ShouldDelete(true) {}
 
-TGdiBase::TGdiBase(HANDLE handle, TAutoDelete autoDelete)
-    : Handle(handle), ShouldDelete(autoDelete == AutoDelete)
-{
-}
+TGdiBase::TGdiBase(HANDLE handle, TAutoDelete autoDelete) : Handle(handle), ShouldDelete(autoDelete == AutoDelete) {}
 
 void TGdiBase::CheckValid(uint resId)
 {

@@ -99,8 +99,7 @@ void TPalette::Create(const BITMAPINFO* info, uint flags)
 {
     const BITMAPINFOHEADER& header = info->bmiHeader;
     uint16 count = (uint16)(header.biClrUsed ? header.biClrUsed : TDib::NColors(header.biBitCount));
-    const RGBQUAD* colors =
-        (const RGBQUAD*)((const BYTE*)info + 40 + (header.biCompression == BI_BITFIELDS ? 12 : 0));
+    const RGBQUAD* colors = (const RGBQUAD*)((const BYTE*)info + 40 + (header.biCompression == BI_BITFIELDS ? 12 : 0));
 
     if (count) {
         LOGPALETTE* table = (LOGPALETTE*)malloc(sizeof(LOGPALETTE) + 4 * (count - 1));
@@ -136,8 +135,7 @@ void TBitmap::Create(const TDib& dib, const TPalette& palette)
     TScreenDC dc;
     dc.SelectObject(palette, false);
     RealizePalette(dc);
-    Handle = CreateDIBitmap(dc, dib.GetInfoHeader(), CBM_INIT, dib.GetBits(), dib.GetInfo(),
-                            dib.Usage());
+    Handle = CreateDIBitmap(dc, dib.GetInfoHeader(), CBM_INIT, dib.GetBits(), dib.GetInfo(), dib.Usage());
     CheckValid(IDS_GDI_CREATE_FAILED);
     Register(Bitmap);
 }

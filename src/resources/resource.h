@@ -2,18 +2,18 @@
 #ifndef AUTORUN_RESOURCE_H
 #define AUTORUN_RESOURCE_H
 
-#define IDC_FIRST_BUTTON   42
-#define IDC_CANCEL_BUTTON  43
-#define IDC_PICTURE_FRAME  45
+#define IDC_FIRST_BUTTON  42
+#define IDC_CANCEL_BUTTON 43
+#define IDC_PICTURE_FRAME 45
 
-#define IDS_INSTALL            101
-#define IDS_ERROR              201
-#define IDS_NO_CURRENT_DRIVE   202
-#define IDS_CANNOT_INVOKE      203
-#define IDS_NO_UNINSTALL       204
-#define IDS_WINEXEC_FAILED     205
-#define IDS_NO_EXECUTABLE      206
-#define IDS_INVALID_FILE_NAME  207
-#define IDS_INVALID_BITMAP     208
+#define IDS_INSTALL           101
+#define IDS_ERROR             201
+#define IDS_NO_CURRENT_DRIVE  202
+#define IDS_CANNOT_INVOKE     203
+#define IDS_NO_UNINSTALL      204
+#define IDS_WINEXEC_FAILED    205
+#define IDS_NO_EXECUTABLE     206
+#define IDS_INVALID_FILE_NAME 207
+#define IDS_INVALID_BITMAP    208
 
 #endif

@@ -23,7 +23,7 @@ static void Take(struct ffblk* ffblk, DWORD dwAttrib, DWORD dwSize, const char* 
 {
     ffblk->ff_attrib = dwAttrib;
     ffblk->ff_fsize = dwSize;
-    strcpy(ffblk->ff_name, szName);
+    lstrcpynA(ffblk->ff_name, szName, sizeof ffblk->ff_name);
 }
 
 int findfirst(const char* path, struct ffblk* ffblk, int attrib)
@@ -33,8 +33,7 @@ int findfirst(const char* path, struct ffblk* ffblk, int attrib)
 
     if (NamesOneEntry(path, &szName)) {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (strlen(szName) >= sizeof ffblk->ff_name ||
-            !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        if (strlen(szName) >= sizeof ffblk->ff_name || !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
             (data.dwFileAttributes & dwSkipped))
             return -1;
         Take(ffblk, data.dwFileAttributes, data.nFileSizeLow, szName);

@@ -27,7 +27,7 @@ extern "C" __cxa_eh_globals* __cxa_get_globals_fast() noexcept
     return &ehGlobals;
 }
 
-}
+}  // namespace __cxxabiv1
 
 // Destructors of thread-local keys, to run as each thread ends. The code that
 // would run them comes with the C runtime's start-up code, which the launcher

@@ -31,6 +31,5 @@ extern "C" __attribute__((force_align_arg_pointer, noreturn)) void WinMainCRTSta
 {
     __set_app_type(GUI_APP);
     __main();
-    exit(WinMain(GetModuleHandleA(NULL), NULL,
-                 const_cast<LPSTR>(SkipProgramName(GetCommandLineA())), SW_SHOWDEFAULT));
+    exit(WinMain(GetModuleHandleA(NULL), NULL, const_cast<LPSTR>(SkipProgramName(GetCommandLineA())), SW_SHOWDEFAULT));
 }

@@ -8,4 +8,4 @@ void __verbose_terminate_handler()
 {
     abort();
 }
-}
+}  // namespace __gnu_cxx

@@ -4,8 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength,
-                      const char* szToken)
+void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength, const char* szToken)
 {
     if (iLength < 1)
         return;

@@ -15,7 +15,7 @@ int CopyStringToClipboard(const char* pString, HWND hwnd)
         GlobalFree(hGlobalMemory);
         return 0;
     }
-    memcpy(lpGlobalMemory, pString, wLength);
+    memcpy(lpGlobalMemory, pString, wLength + 1);
     GlobalUnlock(hGlobalMemory);
 
     if (!OpenClipboard(hwnd)) {

@@ -32,8 +32,7 @@ int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType)
     DWORD iFilled = GetLogicalDriveStringsA(iStringSize, sLogicalDriveStrings);
     if (iFilled && iFilled <= iStringSize) {
         int iCounter = 0;
-        for (char* szDrive = sLogicalDriveStrings; *szDrive;
-             szDrive += strlen(szDrive) + 1, iCounter++) {
+        for (char* szDrive = sLogicalDriveStrings; *szDrive; szDrive += strlen(szDrive) + 1, iCounter++) {
             if (GetDriveTypeA(szDrive) == DRIVE_CDROM && iCounter > iLastDriveType) {
                 if (iLength > 0) {
                     strncpy(szCDROMDrive, szDrive, iLength);

@@ -1,14 +1,14 @@
 // Reading values below a registry key; the launcher never writes there.
 #include "util.h"
 
-int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValueName,
-                         char* szValue, unsigned int iValueSize)
+int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValueName, char* szValue,
+                         unsigned int iValueSize)
 {
     DWORD dwDataSize = 1;
     HKEY hKey;
 
     if (RegOpenKeyExA(hTopKey, szSubKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return dwDataSize;
+        return (int)dwDataSize;
 
     if (RegQueryValueExA(hKey, szValueName, NULL, NULL, NULL, &dwDataSize) == ERROR_SUCCESS) {
         if (dwDataSize < iValueSize) {
@@ -23,7 +23,7 @@ int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValue
     }
 
     RegCloseKey(hKey);
-    return dwDataSize;
+    return (int)dwDataSize;
 }
 
 int OpenRegistryKey(HKEY hTopKey, const char* szSubKey)

@@ -22,8 +22,8 @@ static int TableEntries(WORD wBitCount)
 // Whether the resource of dwSize bytes at lpbi is a DIB as described above.
 static bool IsServedDib(const BITMAPINFOHEADER* lpbi, DWORD dwSize)
 {
-    if (dwSize < sizeof(BITMAPINFOHEADER) || lpbi->biSize != sizeof(BITMAPINFOHEADER)
-        || lpbi->biPlanes != 1 || lpbi->biWidth <= 0 || lpbi->biHeight == 0)
+    if (dwSize < sizeof(BITMAPINFOHEADER) || lpbi->biSize != sizeof(BITMAPINFOHEADER) || lpbi->biPlanes != 1 ||
+        lpbi->biWidth <= 0 || lpbi->biHeight == 0)
         return false;
     WORD wBits = lpbi->biBitCount;
     if (wBits != 1 && wBits != 4 && wBits != 8 && wBits != 16 && wBits != 24 && wBits != 32)
@@ -37,8 +37,7 @@ static bool IsServedDib(const BITMAPINFOHEADER* lpbi, DWORD dwSize)
         unsigned long long ullStride = ((unsigned long long)wBits * lpbi->biWidth + 31) / 32 * 4;
         long long llHeight = lpbi->biHeight;
         ullBits = ullStride * (unsigned long long)(llHeight < 0 ? -llHeight : llHeight);
-    } else if ((lpbi->biCompression == BI_RLE8 && wBits == 8)
-               || (lpbi->biCompression == BI_RLE4 && wBits == 4)) {
+    } else if ((lpbi->biCompression == BI_RLE8 && wBits == 8) || (lpbi->biCompression == BI_RLE4 && wBits == 4)) {
         ullBits = lpbi->biSizeImage;
     } else {
         return false;
@@ -98,8 +97,7 @@ HBITMAP LoadResourceBitmap(HINSTANCE hInstance, const char* lpString, HPALETTE* 
             SelectPalette(hdc, *lphPalette, FALSE);
             RealizePalette(hdc);
         }
-        hBitmapFinal = CreateDIBitmap(hdc, lpbi, CBM_INIT,
-                                      (const BYTE*)lpbi + lpbi->biSize + 4 * iNumColors,
+        hBitmapFinal = CreateDIBitmap(hdc, lpbi, CBM_INIT, (const BYTE*)lpbi + lpbi->biSize + 4 * iNumColors,
                                       (const BITMAPINFO*)lpbi, DIB_RGB_COLORS);
         ReleaseDC(NULL, hdc);
     }

@@ -8,14 +8,13 @@
 
 // Size in bytes of a value's data; exactly 1 when the key or the value does
 // not exist (an empty string value gives 1 as well).
-int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValueName,
-                         char* szValue, unsigned int iValueSize);
+int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValueName, char* szValue,
+                         unsigned int iValueSize);
 // 1 when szSubKey below hTopKey can be opened for reading, else 0.
 int OpenRegistryKey(HKEY hTopKey, const char* szSubKey);
 
 // The value of the switch szToken in szACommandLine, or the empty string.
-void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength,
-                      const char* szToken);
+void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength, const char* szToken);
 
 // The root of the current directory's drive ("D:\\") into a buffer of at
 // least 4 characters: 1, or 0 when the buffer is smaller or the current

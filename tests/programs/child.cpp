@@ -21,8 +21,7 @@ int main()
         return 1;
     STARTUPINFOA si;
     GetStartupInfoA(&si);
-    fprintf(f, "%s\n%s\n%d\n", GetCommandLineA(), dir,
-            si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1);
+    fprintf(f, "%s\n%s\n%d\n", GetCommandLineA(), dir, si.dwFlags & STARTF_USESHOWWINDOW ? si.wShowWindow : -1);
     fclose(f);
     return MoveFileExA(partial, record, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }

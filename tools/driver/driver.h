@@ -53,15 +53,17 @@ inline std::string Text(HWND hwnd)
 inline HWND Find(DWORD pid, const char* cls)
 {
     std::tuple<DWORD, const char*, HWND> f(pid, cls, NULL);
-    EnumWindows([](HWND hwnd, LPARAM p) WINAPI -> BOOL {
-        auto& [owner, name, found] = *(std::tuple<DWORD, const char*, HWND>*)p;
-        char buf[32] = "";
-        DWORD id = 0;
-        GetWindowThreadProcessId(hwnd, &id);
-        GetClassNameA(hwnd, buf, sizeof buf);
-        found = id == owner && IsWindowVisible(hwnd) && !strcmp(buf, name) ? hwnd : NULL;
-        return !found;
-    }, (LPARAM)&f);
+    EnumWindows(
+        [](HWND hwnd, LPARAM p) WINAPI -> BOOL {
+            auto& [owner, name, found] = *(std::tuple<DWORD, const char*, HWND>*)p;
+            char buf[32] = "";
+            DWORD id = 0;
+            GetWindowThreadProcessId(hwnd, &id);
+            GetClassNameA(hwnd, buf, sizeof buf);
+            found = id == owner && IsWindowVisible(hwnd) && !strcmp(buf, name) ? hwnd : NULL;
+            return !found;
+        },
+        (LPARAM)&f);
     return std::get<2>(f);
 }
 
@@ -136,15 +138,17 @@ struct Launcher {
     // Answers boxes until `done` holds; false after `ms`.
     bool Serve(const std::function<bool()>& done, DWORD ms)
     {
-        return WaitFor([&] {
-            if (HWND box = Find(pi.dwProcessId, "#32770")) {
-                boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
-                std::string failed = Click(GetDlgItem(box, IDOK));
-                if (!failed.empty() || !WaitFor([&] { return !IsWindow(box); }))
-                    boxes.back() += " (not answered: " + (failed.empty() ? "it stays" : failed) + ")";
-            }
-            return done();
-        }, ms);
+        return WaitFor(
+            [&] {
+                if (HWND box = Find(pi.dwProcessId, "#32770")) {
+                    boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
+                    std::string failed = Click(GetDlgItem(box, IDOK));
+                    if (!failed.empty() || !WaitFor([&] { return !IsWindow(box); }))
+                        boxes.back() += " (not answered: " + (failed.empty() ? "it stays" : failed) + ")";
+                }
+                return done();
+            },
+            ms);
     }
     // The visible splash window once the launcher serves its messages; null
     // when the launcher exits first.
@@ -180,8 +184,8 @@ inline std::string Screenshot()
     if (!GetEnvironmentVariableA("AUTORUN_SCREEN_DIR", dir, sizeof dir))
         return "";
     static unsigned counter;
-    std::string base = "Z:" + std::string(dir) + "\\shot" + std::to_string(GetCurrentProcessId()) +
-                       "-" + std::to_string(counter++);
+    std::string base =
+        "Z:" + std::string(dir) + "\\shot" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
     std::string shot = base + ".rgb", rgb;
     WriteFile(base + ".request", "\n");
     if (WaitFor([&] { return GetFileAttributesA(shot.c_str()) != INVALID_FILE_ATTRIBUTES; }))

@@ -31,8 +31,9 @@ int main(int argc, char** argv)
     if (argc == 6 && !strcmp(argv[1], "--story"))
         return PlayStory(argv + 2);
     if (argc != 4 && argc != 5) {
-        fprintf(stderr, "usage: play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]\n"
-                        "       play_demo --story LAUNCHER DISC_FOLDER SWITCHES SHOTS\n");
+        fprintf(stderr,
+                "usage: play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]\n"
+                "       play_demo --story LAUNCHER DISC_FOLDER SWITCHES SHOTS\n");
         return 2;
     }
     Launcher launcher(argv[1], argv[3], argv[2]);
@@ -51,8 +52,8 @@ int main(int argc, char** argv)
             clean = clean && !GetUpdateRect(GetDlgItem(hwnd, id), NULL, FALSE);
         return clean;
     });
-    printf("play_demo: the dialog \"%s\" shows the buttons \"%s\" and \"%s\" and \"%s\"%s\n",
-           Text(hwnd).c_str(), Text(GetDlgItem(hwnd, 42)).c_str(), Text(GetDlgItem(hwnd, 43)).c_str(),
+    printf("play_demo: the dialog \"%s\" shows the buttons \"%s\" and \"%s\" and \"%s\"%s\n", Text(hwnd).c_str(),
+           Text(GetDlgItem(hwnd, 42)).c_str(), Text(GetDlgItem(hwnd, 43)).c_str(),
            Text(GetDlgItem(hwnd, 0xFFFF)).c_str(), painted ? "" : " (not yet painted after 10 s)");
     if (argc == 4) {
         WaitForSingleObject(launcher.pi.hProcess, INFINITE);
@@ -63,8 +64,8 @@ int main(int argc, char** argv)
     std::string failed = Click(GetDlgItem(hwnd, 43));
     DWORD code = launcher.Exit();
     if (screen.empty() || !failed.empty() || code) {
-        printf("play_demo: %s%s; the launcher's exit code is %lu\n",
-               screen.empty() ? "no screenshot came; " : "", failed.c_str(), code);
+        printf("play_demo: %s%s; the launcher's exit code is %lu\n", screen.empty() ? "no screenshot came; " : "",
+               failed.c_str(), code);
         return 1;
     }
     return 0;

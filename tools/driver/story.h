@@ -58,8 +58,7 @@ inline std::vector<StoryStep> DemoStory(const std::string& launcher, const std::
     auto uninstall = []() -> std::string {
         char szCommand[MAX_PATH + 8];
         DWORD dwSize = MAX_PATH;
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, szUninstall, "UninstallString", RRF_RT_REG_SZ, NULL,
-                         szCommand, &dwSize))
+        if (RegGetValueA(HKEY_LOCAL_MACHINE, szUninstall, "UninstallString", RRF_RT_REG_SZ, NULL, szCommand, &dwSize))
             return std::string("no uninstall entry");
         strcat(szCommand, " /S");
         STARTUPINFOA si = {};
@@ -75,24 +74,30 @@ inline std::vector<StoryStep> DemoStory(const std::string& launcher, const std::
     const std::string silent = "-I(setup.exe /S) ";
     return {
         // A run stopped half-way may have left the game installed.
-        {"1-install", "the first run shows \"&Install\"", [=] {
+        {"1-install", "the first run shows \"&Install\"",
+         [=] {
              std::string failed = HasKey(szAppPaths) ? uninstall() : "";
              return failed.empty() ? start(silent, "&Install") : "left installed: " + failed;
          }},
-        {"2-installed", "pressing it runs the installer, which registers the game", [=] {
+        {"2-installed", "pressing it runs the installer, which registers the game",
+         [=] {
              std::string failed = press(42);
-             return !failed.empty() ? failed
-                    : WaitFor([] { return HasKey(szAppPaths); }, 120000) ? "" : "the game was not registered";
+             return !failed.empty()                                      ? failed
+                    : WaitFor([] { return HasKey(szAppPaths); }, 120000) ? ""
+                                                                         : "the game was not registered";
          }},
         {"3-play", "the next run shows \"&Play\"", [=] { return start(silent, "&Play"); }},
-        {"4-game", "pressing it starts the game", [=] {
+        {"4-game", "pressing it starts the game",
+         [=] {
              std::string failed = press(42);
-             return !failed.empty() ? failed : WaitFor([=] { return game() && IsWindowVisible(game()); })
-                                                   ? "" : "no game window came";
+             return !failed.empty()                                              ? failed
+                    : WaitFor([=] { return game() && IsWindowVisible(game()); }) ? ""
+                                                                                 : "no game window came";
          }},
         {"5-game-runs", "while the game runs, the launcher (-PTalvikDemoGame) does not appear",
          [=] { return start(silent, NULL); }},
-        {"6-installed", "with -D, once the game is installed, the launcher does not appear", [=] {
+        {"6-installed", "with -D, once the game is installed, the launcher does not appear",
+         [=] {
              PostMessageA(game(), WM_CLOSE, 0, 0);
              if (!WaitFor([=] { return !game(); }))
                  return std::string("the game did not close");
