@@ -235,7 +235,7 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
         }
     SetCurrentDirectoryA("C:\\");
     pCreateProcessA = CreateProcessA;
-    pShellExecuteExA = ShellExecuteExA;
+    pShellExecuteExA = NULL;
 }
 
 TEST(Desktop, CopiesTextAndTellsThePlatform)

@@ -10,8 +10,29 @@
 #define ERROR_ELEVATION_REQUIRED 740L
 #endif
 
+// The shell and COM are loaded when the shell path is taken, not with the
+// launcher: SHELL32 and OLE32, with the DLLs they bring, would delay every
+// splash for a path only elevation and documents take. From the system
+// folder by full path, never from the disc or the current directory.
+static FARPROC SystemProc(const char* szDll, const char* szName)
+{
+    char szPath[MAX_PATH + 16];
+    UINT uLength = GetSystemDirectoryA(szPath, MAX_PATH);
+    if (!uLength || uLength >= MAX_PATH)
+        return NULL;
+    lstrcpynA(szPath + uLength, szDll, 16);
+    HMODULE hModule = LoadLibraryA(szPath);
+    return hModule ? GetProcAddress(hModule, szName) : NULL;
+}
+
+template <typename F>
+static F SystemFunction(const char* szDll, const char* szName)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void*>(SystemProc(szDll, szName)));
+}
+
 decltype(&CreateProcessA) pCreateProcessA = CreateProcessA;
-decltype(&ShellExecuteExA) pShellExecuteExA = ShellExecuteExA;
+decltype(&ShellExecuteExA) pShellExecuteExA = NULL;
 
 bool IsFile(const char* szName)
 {
@@ -97,11 +118,16 @@ static int ShellStart(const char* szLine, const char* currentDir, const char* sz
     sei.nShow = SW_SHOWNORMAL;
 
     // The shell may hand the start to COM objects, which need the thread's apartment.
-    HRESULT hr = CoInitialize(NULL);
-    int retCode = pShellExecuteExA(&sei);
+    auto pCoInitialize = SystemFunction<decltype(&CoInitialize)>("\\ole32.dll", "CoInitialize");
+    auto pCoUninitialize = SystemFunction<decltype(&CoUninitialize)>("\\ole32.dll", "CoUninitialize");
+    HRESULT hr = pCoInitialize && pCoUninitialize ? pCoInitialize(NULL) : E_FAIL;
+    auto pShellExecute = pShellExecuteExA
+                             ? pShellExecuteExA
+                             : SystemFunction<decltype(&ShellExecuteExA)>("\\shell32.dll", "ShellExecuteExA");
+    int retCode = pShellExecute ? pShellExecute(&sei) : 0;
     DWORD dwError = GetLastError();
     if (SUCCEEDED(hr))
-        CoUninitialize();
+        pCoUninitialize();
     free(szFile);
     SetLastError(dwError);
     return retCode;

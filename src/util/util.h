@@ -40,7 +40,8 @@ bool IsFile(const char* szName);
 // to szFile, at least 5 characters longer than the line; the parameters
 // that follow are returned.
 const char* SplitCommandLine(const char* szLine, char* szFile);
-// The calls InvokeExecutable starts programs with: the platform's own,
+// The calls InvokeExecutable starts programs with: the platform's own (for
+// the shell, null: loaded from the system folder when first needed),
 // replaced only by tests that need the platform to fail in a chosen way.
 extern decltype(&CreateProcessA) pCreateProcessA;
 extern decltype(&ShellExecuteExA) pShellExecuteExA;
