@@ -12,8 +12,9 @@
 
 #include <algorithm>
 #include <string>
-#include <tuple>
 #include <vector>
+
+#include "driver.h"
 
 static double Now()
 {
@@ -35,10 +36,7 @@ static void WritePicture(const std::string& path)
         bytes += std::string{(char)i, (char)(255 - i), (char)(i * 7), 0};
     for (int i = 0; i < w * h; i++)
         bytes += (char)((i % w + i / w) & 0xFF);
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written;
-    WriteFile(f, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(f);
+    WriteFile(path, bytes);
 }
 
 // The window of class SPLASH_SCREEN of process `pid` whose caption is no
@@ -46,22 +44,8 @@ static void WritePicture(const std::string& path)
 // so only the caption set at the first paint marks the end.
 static HWND Captioned(DWORD pid)
 {
-    std::tuple<DWORD, HWND> f(pid, NULL);
-    EnumWindows(
-        [](HWND hwnd, LPARAM p) WINAPI -> BOOL {
-            auto& [owner, found] = *(std::tuple<DWORD, HWND>*)p;
-            char cls[16] = "";
-            WCHAR caption[16];
-            DWORD id = 0;
-            GetWindowThreadProcessId(hwnd, &id);
-            GetClassNameA(hwnd, cls, sizeof cls);
-            if (id == owner && !strcmp(cls, "SPLASH_SCREEN") && InternalGetWindowText(hwnd, caption, 16) &&
-                wcscmp(caption, L"Talvik"))
-                found = hwnd;
-            return !found;
-        },
-        (LPARAM)&f);
-    return std::get<1>(f);
+    HWND hwnd = Find(pid, "SPLASH_SCREEN");
+    return hwnd && Text(hwnd) != "Talvik" ? hwnd : NULL;
 }
 
 // Milliseconds from creating `exe` in `dir` to the caption of its first paint
