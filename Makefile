@@ -103,7 +103,7 @@ fuzz: tests-i686 tests-x86_64
 # share/autorun/, the 64-bit builds in its x86_64/ for machines whose Wine
 # cannot run 32-bit programs.
 TOOLS    := make-disc make-splash
-PROGRAMS := autorun.exe autorun-check.exe play_demo.exe
+PROGRAMS := autorun.exe autorun-check.exe autorun-stamp.exe play_demo.exe
 BIN      := $(DESTDIR)$(PREFIX)/bin
 
 install: build

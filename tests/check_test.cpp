@@ -87,4 +87,55 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
     }
 }
 
+// autorun.inf in each encoding the platform reads: the checker's label (as
+// written) and open= line (as the launcher is handed it, in the ANSI code
+// page) are what the platform's own profile functions read from the file.
+TEST(Checker, ReadsAutorunInfAsTheProfileFunctionsDo)
+{
+    const std::wstring text = L"[autorun]\r\nopen=autorun.exe -C(Zoë \x0414)\r\nlabel=Zoë \x0414\r\n";
+    auto utf16 = [&](bool big) {
+        std::string bytes = big ? "\xfe\xff" : "\xff\xfe";
+        for (wchar_t c : text)
+            bytes += big ? std::string{(char)(c >> 8), (char)c} : std::string{(char)c, (char)(c >> 8)};
+        return bytes;
+    };
+    auto narrow = [](UINT codePage, const std::wstring& w) {
+        std::string s(w.size() * 4, '\0');
+        s.resize(WideCharToMultiByte(codePage, 0, w.data(), (int)w.size(), &s[0], (int)s.size(), NULL, NULL));
+        return s;
+    };
+    auto wide = [](UINT codePage, const std::string& s) {
+        std::wstring w(s.size(), L'\0');
+        w.resize(MultiByteToWideChar(codePage, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
+        return w;
+    };
+    const std::string kUtf8 = "warning: autorun.inf is UTF-8 without a byte-order mark",
+                      kLost = "holds characters that this machine's ANSI code page (1252) cannot hold",
+                      kShown = "caption: \"Zoë ?\"";
+    // clang-format off
+    const struct { const char* name; std::string bytes; std::vector<std::string> said; } cases[] = {
+        {"UTF-16LE", utf16(false), {kLost, kShown}},
+        {"UTF-16BE", utf16(true), {kLost, kShown}},
+        {"UTF-8 with its mark", "\xef\xbb\xbf" + narrow(CP_UTF8, text), {kLost, kShown}},
+        {"UTF-8 without a mark", narrow(CP_UTF8, text), {kUtf8 + ", which Windows reads in the ANSI code page: "
+                                                         "the caption shows as \"ZoÃ« Ð”\" and the label as"}},
+        {"the ANSI code page", narrow(1252, text), {kShown}},
+    };
+    // clang-format on
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir disc;
+        WriteFile(disc / "autorun.inf", c.bytes);
+        WCHAR label[64], open[64];
+        const std::wstring inf = wide(CP_ACP, disc / "autorun.inf");
+        GetPrivateProfileStringW(L"autorun", L"label", L"", label, 64, inf.c_str());
+        GetPrivateProfileStringW(L"autorun", L"open", L"", open, 64, inf.c_str());
+        auto [code, out] = RunCheck(disc.path);
+        for (const std::string& s : c.said)
+            EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;
+        EXPECT_NE(std::string::npos, out.find("label: " + narrow(CP_UTF8, label) + "\r\n")) << out;
+        EXPECT_NE(std::string::npos, out.find("open: " + narrow(CP_UTF8, wide(CP_ACP, narrow(CP_ACP, open))))) << out;
+    }
+}
+
 }  // namespace

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 # make-disc, as make install puts it, from an author's folder: the image's
-# names and volume id, its autorun.inf, the preview's pixels, a refused disc
-# and a forced one, and the folder left as it was; make uninstall after.
+# names and volume id, its autorun.inf, the preview's pixels, the signature,
+# the same image twice, a refused disc and a forced one, refused signing
+# certificates, a time stamp, and the folder left as it was; make uninstall
+# after.
 #
 # usage: make_disc_test.py TOP PROGRAM.exe LAUNCHER.exe WORK_DIR
 import hashlib
@@ -10,6 +12,8 @@ import re
 import shutil
 import subprocess
 import sys
+import threading
+from http.server import BaseHTTPRequestHandler, HTTPServer
 
 from PIL import Image
 
@@ -22,8 +26,8 @@ def check(ok, what):
         failures.append(what)
 
 
-def run(*args):
-    return subprocess.run(args, capture_output=True, text=True)
+def run(*args, **env):
+    return subprocess.run(args, capture_output=True, text=True, env=dict(os.environ, **env))
 
 
 def state(folder):
@@ -54,22 +58,61 @@ for source, target, said in ((make_disc, "x.bmp", "not a picture"),
 shutil.copy(program, os.path.join(folder, "setup.exe"))
 before = state(folder)
 
+# A test authority, and certificates it made: one for code signing, one for
+# time stamps, and two Windows would refuse (no code-signing usage, expired).
+with open(os.path.join(work, "x509.cnf"), "w") as cnf:
+    cnf.write("[req]\ndistinguished_name=dn\n[dn]\n[ca]\nbasicConstraints=critical,CA:true\n"
+              "keyUsage=critical,keyCertSign\n[code]\nextendedKeyUsage=codeSigning\n"
+              "[time]\nextendedKeyUsage=critical,timeStamping\n[none]\nkeyUsage=digitalSignature\n"
+              "[tsa]\ndefault_tsa=t\n[t]\nsigner_digest=sha256\ndefault_policy=1.2.3.4\ndigests=sha256\n"
+              f"serial={work}/serial\n")
+request = ["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-utf8", "-config", f"{work}/x509.cnf"]
+check(not run(*request, "-x509", "-keyout", f"{work}/ca.key", "-out", f"{work}/ca.pem", "-subj", "/CN=Test CA",
+              "-extensions", "ca").returncode, "no test authority")
+certificates = (("code", "Zoë Spiele GmbH", "code", "30"), ("tsa", "Test TSA", "time", "30"),
+                ("none", "No Usage", "none", "30"), ("old", "Expired", "code", "-1"))
+for serial, (name, subject, usage, days) in enumerate(certificates, 2):
+    key = f"{work}/{name}.key"
+    run(*request, "-keyout", key, "-out", f"{work}/{name}.csr", "-subj", "/CN=" + subject)
+    run("openssl", "x509", "-req", "-in", f"{work}/{name}.csr", "-CA", f"{work}/ca.pem", "-CAkey", f"{work}/ca.key",
+        "-set_serial", str(serial), "-days", days, "-extfile", f"{work}/x509.cnf", "-extensions", usage,
+        "-out", f"{work}/{name}.pem")
+    run("openssl", "pkcs12", "-export", "-inkey", key, "-in", f"{work}/{name}.pem", "-passout", "pass:secret",
+        "-out", f"{work}/{name}.pfx")
+with open(f"{work}/password", "w") as password:
+    password.write("secret\n")
+Image.new("RGB", (32, 32), (0, 128, 0)).save(f"{work}/game.ico", sizes=[(16, 16), (32, 32)])
+
 image, shot = os.path.join(work, "disc.iso"), os.path.join(work, "preview.png")
-made = run(make_disc, folder, image, "-Agame.exe", "-C(My Game)", "--label", "MY DISC 2",
-           "--launcher", launcher, "--preview", shot)
+disc = [make_disc, folder, image, "-Agame.exe", "-C(My Game)", "--label", "MY DISC ü", "--launcher", launcher,
+        "--notice", "© 2026 Zoë Spiele", "--icon", f"{work}/game.ico", "--sign", f"{work}/code.pfx",
+        "--sign-password-file", f"{work}/password"]
+made = run(*disc, "--preview", shot, SOURCE_DATE_EPOCH="1700000000")
 check(made.returncode == 0, "make-disc failed:\n" + made.stdout + made.stderr)
+for said in ("signature: autorun.exe: signed by Zoë Spiele GmbH", "no time stamp", "notice: \"© 2026 Zoë Spiele\"",
+             "icon: game.ico: on the disc, and the launcher on the disc carries it"):
+    check(said in made.stdout, f"not said: {said}\n{made.stdout}")
+run("xorriso", "-indev", image, "-osirrox", "on", "-extract", "/autorun.exe", f"{work}/autorun.exe")
+verified = run("osslsigncode", "verify", "-CAfile", f"{work}/ca.pem", "-in", f"{work}/autorun.exe")
+check(verified.returncode == 0, "the signature does not verify:\n" + verified.stdout + verified.stderr)
+# Again, seconds later: the same bytes, signature included.
+first = open(image, "rb").read()
+again = run(*disc, SOURCE_DATE_EPOCH="1700000000")
+check(again.returncode == 0 and open(image, "rb").read() == first, "the same input made another image")
 check(state(folder) == before, "the author's folder changed")
 # Rock Ridge names, then Joliet names: plain ISO 9660 names would be upper case.
 for tree in ("nojoliet", "norock"):
     listing = run("xorriso", "-read_fs", tree, "-indev", image, "-ls", "/")
     listing = listing.stdout + listing.stderr
-    for name in ("autorun.exe", "autorun.inf", "setup.exe", "splash.bmp"):
+    for name in ("autorun.exe", "autorun.inf", "game.ico", "setup.exe", "splash.bmp"):
         check(f"'{name}'" in listing, f"{name} not in the listing ({tree}):\n{listing}")
-    check("Volume id    : 'MY DISC 2'" in listing, "volume id:\n" + listing)
+    check("Volume id    : 'MY DISC ü'" in listing, "volume id:\n" + listing)
 run("xorriso", "-indev", image, "-osirrox", "on", "-extract", "/autorun.inf", os.path.join(work, "autorun.inf"))
-inf = open(os.path.join(work, "autorun.inf"), newline="").read()
-for line in ("[autorun]\r\n", "open=autorun.exe -Agame.exe -C(My Game)\r\n", "icon=autorun.exe\r\n",
-             "label=MY DISC 2\r\n"):
+inf = open(os.path.join(work, "autorun.inf"), "rb").read()
+check(inf.startswith(b"\xff\xfe"), f"no UTF-16 byte-order mark: {inf[:20]}")
+inf = inf.decode("utf-16")
+for line in ("[autorun]\r\n", "open=autorun.exe -Agame.exe -C(My Game)\r\n", "icon=game.ico\r\n",
+             "label=MY DISC ü\r\n"):
     check(line in inf, f"{line!r} not in autorun.inf:\n{inf}")
 
 # The picture whole in the preview of the dialog's window, where the checker
@@ -96,6 +139,44 @@ check(refused.returncode == 1 and "no image made" in refused.stderr and not os.p
 check("problem: installer setup.exe" in refused.stdout, "the finding is not said:\n" + refused.stdout)
 forced = run(make_disc, folder, image + ".2", "-Agame.exe", "--launcher", launcher, "--force")
 check(forced.returncode == 0 and os.path.exists(image + ".2"), "--force made no image:\n" + forced.stderr)
+shutil.copy(program, os.path.join(folder, "setup.exe"))
+
+# What make-disc refuses to sign or stamp: no image, and the reason.
+for options, password, said in ((["--sign", f"{work}/code.pfx"], "wrong", "a wrong password"),
+                                (["--sign", f"{work}/none.pfx"], "secret", "is not for code signing"),
+                                (["--sign", f"{work}/old.pfx"], "secret", "expired on"),
+                                (["--icon", f"{work}/password"], "", "not an icon")):
+    refused = run(make_disc, folder, image + ".3", "-Agame.exe", "--launcher", launcher, *options,
+                  AUTORUN_SIGN_PASSWORD=password)
+    check(refused.returncode == 1 and said in refused.stderr and not os.path.exists(image + ".3"),
+          f"{options} not refused with '{said}':\n{refused.stderr}")
+
+
+# A time-stamping authority on this machine: openssl ts answers the request.
+class Authority(BaseHTTPRequestHandler):
+    def do_POST(self):
+        with open(f"{work}/query.tsq", "wb") as query:
+            query.write(self.rfile.read(int(self.headers["Content-Length"])))
+        run("openssl", "ts", "-reply", "-config", f"{work}/x509.cnf", "-queryfile", f"{work}/query.tsq", "-inkey",
+            f"{work}/tsa.key", "-signer", f"{work}/tsa.pem", "-out", f"{work}/reply.tsr")
+        reply = open(f"{work}/reply.tsr", "rb").read()
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+
+
+authority = HTTPServer(("127.0.0.1", 0), Authority)
+threading.Thread(target=authority.handle_request, daemon=True).start()
+open(f"{work}/serial", "w").write("01\n")
+stamped = run(*disc[:2], image + ".4", *disc[3:], "--timestamp", f"http://127.0.0.1:{authority.server_port}")
+run("xorriso", "-indev", image + ".4", "-osirrox", "on", "-extract", "/autorun.exe", f"{work}/stamped.exe")
+verified = run("osslsigncode", "verify", "-CAfile", f"{work}/ca.pem", "-TSA-CAfile", f"{work}/ca.pem",
+               "-in", f"{work}/stamped.exe")
+check(stamped.returncode == 0 and "no time stamp" not in stamped.stdout and verified.returncode == 0 and
+      "Timestamp Server Signature verification: ok" in verified.stdout,
+      "no time stamp:\n" + stamped.stdout + stamped.stderr + verified.stdout + verified.stderr)
 
 run("make", "-s", "-C", top, "uninstall", "PREFIX=" + prefix)
 left = [os.path.join(d, f) for d, _, files in os.walk(prefix) for f in files]

@@ -5,6 +5,7 @@
 // of the picture in the frame, all from the launcher's modules and its
 // resources.
 #include <windows.h>
+#include <wincrypt.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -52,9 +53,39 @@ static std::string Shown(const std::string& s)
     return s.size() > 200 ? out + "... (" + std::to_string(s.size()) + " characters)" : out;
 }
 
-static void Say(const char* szTopic, const std::string& sText)
+static std::wstring Wide(UINT uCodePage, const std::string& s)
 {
-    printf("%s: %s\n", szTopic, sText.c_str());
+    std::wstring ws(s.size(), L'\0');
+    ws.resize(MultiByteToWideChar(uCodePage, 0, s.data(), (int)s.size(), &ws[0], (int)ws.size()));
+    return ws;
+}
+
+// In a code page; *pbLost (when given) tells whether a character had no
+// place in it and became '?'.
+static std::string Narrow(UINT uCodePage, const std::wstring& ws, BOOL* pbLost = NULL)
+{
+    std::string s(ws.size() * 4, '\0');
+    BOOL bLost = FALSE;
+    s.resize(WideCharToMultiByte(uCodePage, uCodePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, ws.data(), (int)ws.size(),
+                                 &s[0], (int)s.size(), NULL, uCodePage == CP_UTF8 ? NULL : &bLost));
+    if (pbLost)
+        *pbLost = bLost;
+    return s;
+}
+
+// Text in the ANSI code page, as the launcher has it, or UTF-8: to a
+// console as characters, elsewhere (a pipe, a file) as UTF-8.
+static void Say(const char* szTopic, const std::string& sText, UINT uCodePage = CP_ACP)
+{
+    std::wstring ws = Wide(CP_ACP, szTopic) + L": " + Wide(uCodePage, sText) + L"\n";
+    DWORD dwMode, dwWritten;
+    HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (GetConsoleMode(hOut, &dwMode)) {
+        WriteConsoleW(hOut, ws.data(), (DWORD)ws.size(), &dwWritten, NULL);
+    } else {
+        std::string s = Narrow(CP_UTF8, ws);
+        fwrite(s.data(), 1, s.size(), stdout);
+    }
 }
 
 static void Problem(const std::string& sText)
@@ -76,6 +107,72 @@ static std::string OnDisc(const std::string& sName)
     if (sName.size() > 1 && (sName[1] == ':' || (sName[0] == '\\' && sName[1] == '\\')))
         return sName;
     return sFolder + "\\" + (sName[0] == '\\' ? sName.substr(1) : sName);
+}
+
+// autorun.inf's text as the platform's profile functions read it: UTF-16 in
+// either byte order or UTF-8 after its byte-order mark, else the ANSI code
+// page. *pbMarked tells whether it had a mark.
+static std::wstring DecodeInf(const std::string& sBytes, bool* pbMarked)
+{
+    const BYTE* p = (const BYTE*)sBytes.data();
+    const size_t n = sBytes.size();
+    *pbMarked = true;
+    if (n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+        std::wstring ws((n - 2) / 2, L'\0');
+        const int iHigh = p[0] == 0xFF ? 1 : 0;
+        for (size_t i = 0; i < ws.size(); i++)
+            ws[i] = (WCHAR)(p[2 + 2 * i + iHigh] << 8 | p[3 + 2 * i - iHigh]);
+        return ws;
+    }
+    if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        return Wide(CP_UTF8, sBytes.substr(3));
+    *pbMarked = false;
+    return Wide(CP_ACP, sBytes);
+}
+
+// Who signed a program, as the platform's certificate functions read the
+// signature it carries: the signer's common name in UTF-8, "" when unsigned.
+static std::string Signer(const std::string& sPath)
+{
+    std::wstring wsPath = Wide(CP_ACP, sPath);
+    HCERTSTORE hStore = NULL;
+    HCRYPTMSG hMessage = NULL;
+    DWORD dwEncoding, dwContent, dwFormat, dwSize = 0;
+    std::string sName;
+    if (!CryptQueryObject(CERT_QUERY_OBJECT_FILE, wsPath.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
+                          CERT_QUERY_FORMAT_FLAG_BINARY, 0, &dwEncoding, &dwContent, &dwFormat, &hStore, &hMessage,
+                          NULL))
+        return sName;
+    CryptMsgGetParam(hMessage, CMSG_SIGNER_CERT_INFO_PARAM, 0, NULL, &dwSize);
+    std::vector<BYTE> info(dwSize ? dwSize : 1);
+    PCCERT_CONTEXT pCert = NULL;
+    if (dwSize && CryptMsgGetParam(hMessage, CMSG_SIGNER_CERT_INFO_PARAM, 0, info.data(), &dwSize))
+        pCert = CertFindCertificateInStore(hStore, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, CERT_FIND_SUBJECT_CERT,
+                                           info.data(), NULL);
+    WCHAR wszName[256] = L"";
+    if (pCert) {
+        CertGetNameStringW(pCert, CERT_NAME_ATTR_TYPE, 0, (void*)szOID_COMMON_NAME, wszName, 256);
+        CertFreeCertificateContext(pCert);
+    }
+    CryptMsgClose(hMessage);
+    CertCloseStore(hStore, 0);
+    sName = Narrow(CP_UTF8, wszName);
+    return sName.empty() ? "a certificate without a name" : sName;
+}
+
+// The signature line of a program on the disc, and what Windows 11 makes of
+// a program without one.
+static void CheckSignature(const std::string& sName, const std::string& sPath)
+{
+    std::string sSigner = Signer(sPath);
+    if (!sSigner.empty()) {
+        Say("signature", Narrow(CP_UTF8, Wide(CP_ACP, Shown(sName))) + ": signed by " + sSigner, CP_UTF8);
+        return;
+    }
+    Say("signature", Shown(sName) + ": not signed");
+    Say("warning", Shown(sName) +
+                       " is not signed: from a downloaded disc image, Windows 11 blocks it where Smart App Control is "
+                       "on, and SmartScreen and the elevation prompt name an unknown publisher");
 }
 
 // The [autorun] section's keys and values, keys in lower case; false when
@@ -126,6 +223,32 @@ static std::string Switch(const char* szTail, const char* szToken, const char* s
     char szValue[1024];
     ParseCommandLine(szTail, szValue, sizeof(szValue), szToken);
     return *szValue || !szDefault ? szValue : szDefault;
+}
+
+// What the platform does to text beyond ASCII in autorun.inf: without a
+// byte-order mark it reads the file in the ANSI code page, UTF-8 or not;
+// the launcher gets its line in that code page, whatever the file holds.
+static void CheckText(const std::string& sBytes, bool bMarked, const std::string& sCaption, const std::string* psLabel,
+                      const std::string* psOpenAsWritten)
+{
+    bool bBeyondAscii = std::any_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c >= 0x80; });
+    if (!bMarked && bBeyondAscii &&
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data(), (int)sBytes.size(), NULL, 0))
+        Say("warning",
+            "autorun.inf is UTF-8 without a byte-order mark, which Windows reads in the ANSI code page: "
+            "the caption shows as \"" +
+                Shown(sCaption) + "\"" + (psLabel ? " and the label as \"" + Shown(*psLabel) + "\"" : "") +
+                "; write it in UTF-16 with a byte-order mark (make-disc does)");
+    std::string sWritten =
+        psOpenAsWritten ? Switch(SkipProgramName(psOpenAsWritten->c_str()), "-C", DEFAULT_CAPTION) : "";
+    BOOL bLost;
+    Narrow(CP_ACP, Wide(CP_UTF8, sWritten), &bLost);
+    if (bLost)
+        Say("warning",
+            "the caption \"" + Shown(sWritten) + "\" holds characters that this machine's ANSI code page (" +
+                std::to_string(GetACP()) +
+                ") cannot hold: a user whose code page cannot hold them sees \"?\" in their place",
+            CP_UTF8);
 }
 
 // Walks the switches as an author wrote them, word by word, each value taken
@@ -279,9 +402,10 @@ static void CheckInstaller(const std::string& sValue)
     if (!IsFile(file.data()))
         Problem("installer " + Shown(sValue) + ": not a file at the disc's root; the first button shows box 203 \"" +
                 Message(IDS_CANNOT_INVOKE) + "\" where nothing is installed");
-    else if (GetBinaryTypeA(file.data(), &dwType))
+    else if (GetBinaryTypeA(file.data(), &dwType)) {
         Say("installer", Shown(sValue) + ": at the disc's root; started directly");
-    else
+        CheckSignature(strrchr(file.data(), '\\') + 1, file.data());
+    } else
         Say("installer", Shown(sValue) +
                              ": at the disc's root; not a program, so opened through the shell with its default verb "
                              "(as an MSI package is)");
@@ -348,16 +472,21 @@ int main(int argc, char** argv)
         Problem("no autorun.inf in " + sFolder + ": nothing starts the launcher");
         return 1;
     }
-    std::string sInf(dwInfLimit, '\0');
+    std::string sBytes(dwInfLimit, '\0');
     DWORD dwRead = 0;
-    ReadFile(hInf, &sInf[0], dwInfLimit, &dwRead, NULL);
-    sInf.resize(dwRead);
+    ReadFile(hInf, &sBytes[0], dwInfLimit, &dwRead, NULL);
+    sBytes.resize(dwRead);
     if (GetFileSize(hInf, NULL) > dwInfLimit)
         Say("warning", "autorun.inf is larger than 1 MiB: only its first 1 MiB is read");
     CloseHandle(hInf);
 
-    std::vector<std::pair<std::string, std::string>> keys;
-    if (!ReadInf(sInf, &keys)) {
+    // The launcher is handed its line in the ANSI code page; the shell shows
+    // the label and the action as the file has them.
+    bool bMarked;
+    std::wstring wsInf = DecodeInf(sBytes, &bMarked);
+    std::vector<std::pair<std::string, std::string>> keys, keysAsWritten;
+    ReadInf(Narrow(CP_UTF8, wsInf), &keysAsWritten);
+    if (!ReadInf(Narrow(CP_ACP, wsInf), &keys)) {
         Problem("autorun.inf has no [autorun] section: nothing starts the launcher");
         return 1;
     }
@@ -374,9 +503,11 @@ int main(int argc, char** argv)
         sProgram = sProgram.substr(1, sProgram.find('"', 1) - 1);
     if (!IsFile(OnDisc(sProgram).c_str()))
         Problem("open= starts " + Shown(sProgram) + ", which is not a file on the disc");
+    else
+        CheckSignature(sProgram, OnDisc(sProgram));
     for (const char* szKey : {"label", "action"})
-        if (const std::string* psValue = Key(keys, szKey))
-            Say(szKey, Shown(*psValue));
+        if (const std::string* psValue = Key(keysAsWritten, szKey))
+            Say(szKey, Shown(*psValue), CP_UTF8);
     if (const std::string* psIcon = Key(keys, "icon")) {
         std::string sIcon = psIcon->substr(0, psIcon->find(','));
         bool bThere = IsFile(OnDisc(sIcon).c_str());
@@ -385,7 +516,9 @@ int main(int argc, char** argv)
     }
 
     CheckSwitches(szTail);
-    Say("caption", "\"" + Shown(Switch(szTail, "-C", DEFAULT_CAPTION)) + "\"");
+    std::string sCaption = Switch(szTail, "-C", DEFAULT_CAPTION);
+    Say("caption", "\"" + Shown(sCaption) + "\"");
+    CheckText(sBytes, bMarked, sCaption, Key(keys, "label"), Key(keysAsWritten, "open"));
     std::string sWindowClass = Switch(szTail, "-P", NULL);
     if (!sWindowClass.empty())
         Say("stays away", std::string("while a window of class ") + Shown(sWindowClass) + " exists" +
