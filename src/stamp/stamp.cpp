@@ -125,7 +125,13 @@ static BOOL CALLBACK AddType(HMODULE hModule, LPSTR szType, LONG_PTR lParam)
 // that kept it from being loaded.
 static DWORD ReadResources(const std::string& sLauncher, std::vector<Resource>* pResources)
 {
-    HMODULE hLauncher = LoadLibraryExA(sLauncher.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    // By its full name: a bare one is looked for along the program search
+    // path, first in this program's own folder, where a built launcher lies.
+    char szFull[MAX_PATH];
+    DWORD dwFull = GetFullPathNameA(sLauncher.c_str(), sizeof(szFull), szFull, NULL);
+    if (!dwFull || dwFull >= sizeof(szFull))
+        return dwFull ? ERROR_FILENAME_EXCED_RANGE : GetLastError();
+    HMODULE hLauncher = LoadLibraryExA(szFull, NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (!hLauncher)
         return GetLastError();
     EnumResourceTypesA(hLauncher, AddType, (LONG_PTR)pResources);
