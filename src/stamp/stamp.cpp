@@ -36,6 +36,8 @@ static int Refuse(const std::string& sFile, const std::string& sWhy)
 
 static std::string ErrorText(DWORD dwError)
 {
+    if (!dwError)
+        return "the platform gave no reason";
     char szText[256] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szText, sizeof(szText),
                    NULL);
@@ -147,6 +149,62 @@ static Resource* Find(std::vector<Resource>& resources, LPCSTR szType, LPCSTR sz
     return NULL;
 }
 
+// The icon group made for the new images and those images as RT_ICON 1 to
+// n, in the place of the images of the old group.
+static void ReplaceIcon(std::vector<Resource>* pResources, Resource* pGroup,
+                        const std::vector<GroupIconEntry>& oldEntries, const std::vector<IconImage>& images)
+{
+    const WORD wLanguage = pGroup->wLanguage;
+    pGroup->sData = MakeIconGroup(images);
+    std::set<ULONG_PTR> replaced;
+    for (const GroupIconEntry& entry : oldEntries)
+        replaced.insert(entry.nId);
+    for (const IconImage& image : images)
+        replaced.insert(image.entry.nId);
+    pResources->erase(std::remove_if(pResources->begin(), pResources->end(),
+                                     [&](const Resource& res) {
+                                         return res.type.Is((LPCSTR)RT_ICON) && res.name.s.empty() &&
+                                                replaced.count(res.name.i);
+                                     }),
+                      pResources->end());
+    for (const IconImage& image : images)
+        pResources->push_back(
+            {ResId((LPCSTR)RT_ICON), ResId(MAKEINTRESOURCEA(image.entry.nId)), wLanguage, image.sBits, true});
+}
+
+// Writes the resources as the launcher's, all of them again, on the file
+// emptied of its own: Wine's UpdateResource does not delete a resource given
+// no data, so the old images could not go one by one. "", or why the file
+// was left as it was.
+static std::string WriteResources(const std::string& sLauncher, std::vector<Resource>* pResources)
+{
+    // Whether the file can be written is asked first: the platform's update
+    // may fail without a reason (Wine: error 0), and Wine run as root writes
+    // a read-only file.
+    DWORD dwAttributes = GetFileAttributesA(sLauncher.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY))
+        return "cannot be changed: it is read-only";
+    HANDLE hFile = CreateFileA(sLauncher.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return "cannot be changed: " + ErrorText(GetLastError());
+    CloseHandle(hFile);
+    HANDLE hUpdate = BeginUpdateResourceA(sLauncher.c_str(), TRUE);
+    if (!hUpdate)
+        return "cannot be changed: " + ErrorText(GetLastError());
+    bool bUpdated = true;
+    for (Resource& res : *pResources)
+        bUpdated = bUpdated && UpdateResourceA(hUpdate, res.type.Get(), res.name.Get(), res.wLanguage, &res.sData[0],
+                                               (DWORD)res.sData.size());
+    if (!bUpdated) {
+        DWORD dwError = GetLastError();
+        EndUpdateResourceA(hUpdate, TRUE);
+        return "the platform refused to change its resources: " + ErrorText(dwError);
+    }
+    if (!EndUpdateResourceA(hUpdate, FALSE))
+        return "cannot be written: " + ErrorText(GetLastError());
+    return "";
+}
+
 // Says what a user will not see as meant of the notice in the stamped template.
 static void WarnAboutNotice(const std::string& sTemplate, const std::wstring& sNotice)
 {
@@ -228,51 +286,13 @@ int main()
         if (!res.bRead)
             return Refuse(sLauncher, "its resource " + res.type.Said() + " " + res.name.Said() + " cannot be read");
 
-    // The stamped resources: the template with the notice; the icon group
-    // for the new images and those images as RT_ICON 1 to n, in the place of
-    // the images of the old group.
     if (bNotice)
         pTemplate->sData = sStamped;
-    if (bIcon) {
-        const WORD wIconLanguage = pGroup->wLanguage;
-        pGroup->sData = MakeIconGroup(images);
-        std::set<ULONG_PTR> replaced;
-        for (const GroupIconEntry& entry : oldEntries)
-            replaced.insert(entry.nId);
-        for (const IconImage& image : images)
-            replaced.insert(image.entry.nId);
-        resources.erase(std::remove_if(resources.begin(), resources.end(),
-                                       [&](const Resource& res) {
-                                           return res.type.Is((LPCSTR)RT_ICON) && res.name.s.empty() &&
-                                                  replaced.count(res.name.i);
-                                       }),
-                        resources.end());
-        for (const IconImage& image : images)
-            resources.push_back(
-                {ResId((LPCSTR)RT_ICON), ResId(MAKEINTRESOURCEA(image.entry.nId)), wIconLanguage, image.sBits, true});
-    }
-
-    // The platform refuses to write a read-only file, except under Wine run
-    // as root, which this makes refuse as well.
-    DWORD dwAttributes = GetFileAttributesA(sLauncher.c_str());
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY))
-        return Refuse(sLauncher, "cannot be changed: it is read-only");
-    // All of them are written again: Wine's UpdateResource does not delete a
-    // resource given no data, so the old images could not go one by one.
-    HANDLE hUpdate = BeginUpdateResourceA(sLauncher.c_str(), TRUE);
-    if (!hUpdate)
-        return Refuse(sLauncher, "cannot be changed: " + ErrorText(GetLastError()));
-    bool bUpdated = true;
-    for (Resource& res : resources)
-        bUpdated = bUpdated && UpdateResourceA(hUpdate, res.type.Get(), res.name.Get(), res.wLanguage, &res.sData[0],
-                                               (DWORD)res.sData.size());
-    if (!bUpdated) {
-        dwError = GetLastError();
-        EndUpdateResourceA(hUpdate, TRUE);
-        return Refuse(sLauncher, "the platform refused to change its resources: " + ErrorText(dwError));
-    }
-    if (!EndUpdateResourceA(hUpdate, FALSE))
-        return Refuse(sLauncher, "cannot be written: " + ErrorText(GetLastError()));
+    if (bIcon)
+        ReplaceIcon(&resources, pGroup, oldEntries, images);
+    std::string sWhyNot = WriteResources(sLauncher, &resources);
+    if (!sWhyNot.empty())
+        return Refuse(sLauncher, sWhyNot);
 
     std::string sSaid;
     if (bNotice)
