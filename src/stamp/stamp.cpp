@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "stamp/console.h"
 #include "stamp/launcherres.h"
 
 static const char szUsage[] =
@@ -30,7 +31,7 @@ static const char szUsage[] =
 
 static int Refuse(const std::string& sFile, const std::string& sWhy)
 {
-    fprintf(stderr, "autorun-stamp: %s: %s\n", sFile.c_str(), sWhy.c_str());
+    Print(stderr, Narrow(CP_UTF8, Wide(CP_ACP, "autorun-stamp: " + sFile + ": " + sWhy + "\n")));
     return 1;
 }
 
@@ -46,19 +47,6 @@ static std::string ErrorText(DWORD dwError)
     if (sText.size() > 7 && !sText.compare(sText.size() - 7, 7, " for %1"))
         sText.erase(sText.size() - 7);
     return "error " + std::to_string(dwError) + (sText.empty() ? "" : " (" + sText + ")");
-}
-
-// Text in the ANSI code page; *pbLost (when given) says whether a character
-// had no place there, look-alikes not taken.
-static std::string Ansi(const std::wstring& s, BOOL* pbLost = NULL)
-{
-    if (s.empty())
-        return "";
-    std::string sAnsi(s.size() * 4, '\0');
-    int n = WideCharToMultiByte(CP_ACP, pbLost ? WC_NO_BEST_FIT_CHARS : 0, s.c_str(), (int)s.size(), &sAnsi[0],
-                                (int)sAnsi.size(), NULL, pbLost);
-    sAnsi.resize(n > 0 ? n : 0);
-    return sAnsi;
 }
 
 static bool ReadWholeFile(const std::string& sName, std::string* psBytes)
@@ -210,23 +198,23 @@ static void WarnAboutNotice(const std::string& sTemplate, const std::wstring& sN
 {
     int iNotice, iControl;
     if (!MeasureNotice(sTemplate, &iNotice, &iControl))
-        printf("warning: the dialog could not be made here to measure the notice: its width is not checked\n");
+        Print(stdout, "warning: the dialog could not be made here to measure the notice: its width is not checked\n");
     else if (iNotice > iControl)
-        printf("warning: the notice is %d pixels wide at the dialog's font and its control %d: the control cuts it\n",
-               iNotice, iControl);
+        Print(stdout, "warning: the notice is " + std::to_string(iNotice) +
+                          " pixels wide at the dialog's font and its control " + std::to_string(iControl) +
+                          ": the control cuts it\n");
     BOOL bLost = FALSE;
     if (GetACP() != CP_UTF8)
-        Ansi(sNotice, &bLost);
+        Narrow(CP_ACP, sNotice, &bLost);
     if (bLost)
-        printf(
-            "warning: the notice has characters beyond this machine's ANSI code page (%u): a user whose code page "
-            "cannot hold them sees ? or a look-alike in their place\n",
-            GetACP());
+        Print(stdout, "warning: the notice has characters beyond this machine's ANSI code page (" +
+                          std::to_string(GetACP()) +
+                          "): a user whose code page cannot hold them sees ? or a look-alike in their place\n");
     for (size_t i = 0; i < sNotice.size(); i++)
         if (sNotice[i] == L'&' && sNotice[++i] != L'&') {
-            printf(
-                "warning: the notice has a single &, which the control shows as a line under the character after "
-                "it: write && for an &\n");
+            Print(stdout,
+                  "warning: the notice has a single &, which the control shows as a line under the character "
+                  "after it: write && for an &\n");
             break;
         }
 }
@@ -246,9 +234,9 @@ int main()
         else if (sArg == L"--notice" && bValue && !bNotice)
             bNotice = true, sNotice = argv[++i];
         else if (sArg == L"--icon" && bValue && !bIcon)
-            bIcon = true, sIconFile = Ansi(argv[++i]);
+            bIcon = true, sIconFile = Narrow(CP_ACP, argv[++i]);
         else if (!sArg.empty() && sArg[0] != L'-' && sLauncher.empty())
-            sLauncher = Ansi(sArg);
+            sLauncher = Narrow(CP_ACP, sArg);
         else
             bBad = true;
     }
@@ -296,16 +284,16 @@ int main()
 
     std::string sSaid;
     if (bNotice)
-        sSaid += " the notice \"" + Ansi(sNotice) + "\" (was \"" + Ansi(sOldNotice) + "\")";
+        sSaid += " the notice \"" + Narrow(CP_UTF8, sNotice) + "\" (was \"" + Narrow(CP_UTF8, sOldNotice) + "\")";
     if (bIcon) {
-        sSaid += std::string(bNotice ? ";" : "") + " the icon of " + sIconFile + ", " + std::to_string(images.size()) +
-                 (images.size() == 1 ? " image:" : " images:");
+        sSaid += std::string(bNotice ? ";" : "") + " the icon of " + Narrow(CP_UTF8, Wide(CP_ACP, sIconFile)) + ", " +
+                 std::to_string(images.size()) + (images.size() == 1 ? " image:" : " images:");
         for (const IconImage& image : images)
             sSaid += " " + std::to_string(image.entry.bWidth ? image.entry.bWidth : 256) + "x" +
                      std::to_string(image.entry.bHeight ? image.entry.bHeight : 256) + "/" +
                      std::to_string(image.entry.wBitCount);
     }
-    printf("autorun-stamp: %s:%s\n", sLauncher.c_str(), sSaid.c_str());
+    Print(stdout, "autorun-stamp: " + Narrow(CP_UTF8, Wide(CP_ACP, sLauncher)) + ":" + sSaid + "\n");
     if (bNotice)
         WarnAboutNotice(sStamped, sNotice);
     return 0;
