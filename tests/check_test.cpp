@@ -18,6 +18,14 @@ std::function<void(const TempDir&)> Picture(Bmp bmp, const std::function<void(Bm
     return [bmp](const TempDir& disc) { WriteFile(disc / "splash.bmp", bmp.Bytes()); };
 }
 
+// A run-length picture of 4096 columns and `rows` rows whose bits end at once.
+void Rle(Bmp& b, LONG rows)
+{
+    b.info.biCompression = BI_RLE8;
+    b.info.biWidth = 4096, b.info.biHeight = rows, b.info.biSizeImage = 2;
+    b.bits.assign("\0\1", 2);
+}
+
 TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
 {
     const std::string open = "[autorun]\r\nopen=autorun.exe -Agame.exe ";
@@ -66,6 +74,10 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
         {"a width of 0", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biWidth = 0; }), 1, {lead + "its width is not above 0"}},
         {"4 GB of pixels claimed", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biWidth = b.info.biHeight = 65536; }),
          1, {lead + "the sizes it states are too large to hold"}},
+        {"4096 x 4096 in a few run-length bytes", Picture(Bmp(8, 1, 1), [](Bmp& b) { Rle(b, 4096); }), 0,
+         {"4096 x 4096: cut to the frame's inside"}},
+        {"a row more", Picture(Bmp(8, 1, 1), [](Bmp& b) { Rle(b, 4097); }), 1,
+         {lead + "it states 4096 x 4097 pixels, more than the launcher takes: 16777216 (4096 x 4096)"}},
         {"binary junk and a huge line", Inf(std::string("\0\x01\xff\n[autorun]\n", 14) + std::string(300000, 'x') +
                                             "\nopen=autorun.exe -C(\x01\x02)\n\0\0"), 0, {"caption: \"??\""}},
     };

@@ -181,6 +181,13 @@ check(stamped.returncode == 0 and "no time stamp" not in stamped.stdout and veri
       "Timestamp Server Signature verification: ok" in verified.stdout,
       "no time stamp:\n" + stamped.stdout + stamped.stderr + verified.stdout + verified.stderr)
 
+# The harness leaves alone a folder it did not make, such as the user's own prefix.
+mine = os.path.join(work, "my-prefix")
+os.makedirs(mine)
+open(os.path.join(mine, "system.reg"), "w").write("mine")
+refused = run(os.path.join(top, "tools", "harness.sh"), "true", AUTORUN_WINEPREFIX=mine, AUTORUN_HARNESS="")
+check(refused.returncode == 1 and os.listdir(mine) == ["system.reg"], "the harness took a prefix it did not make")
+
 run("make", "-s", "-C", top, "uninstall", "PREFIX=" + prefix)
 left = [os.path.join(d, f) for d, _, files in os.walk(prefix) for f in files]
 check(not left, f"make uninstall left {left}")

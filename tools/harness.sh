@@ -65,9 +65,10 @@ export AUTORUN_HARNESS=1
 
 xvfb_pid=""
 screen_pid=""
+serving=""
 stop() {
   [ -z "$screen_pid" ] || kill "$screen_pid" 2>/dev/null || true
-  wineserver -k >/dev/null 2>&1 || true
+  [ -z "$serving" ] || wineserver -k >/dev/null 2>&1 || true
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -87,11 +88,20 @@ if [ -z "${DISPLAY:-}" ]; then
   export AUTORUN_OWN_DISPLAY=1
 fi
 
-# A prefix is reused while its stamp matches this Wine and this set-up.
+# A prefix is reused while its stamp matches this Wine and this set-up. Only
+# a prefix that this harness made (its stamp file says so, from the start)
+# is ever made anew; any other folder, such as the user's own ~/.wine named
+# in AUTORUN_WINEPREFIX, is left as it is.
 stamp="$(wine --version) $(sha1sum "$0" | cut -c1-12)"
 if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
+  if [ ! -f "$WINEPREFIX/.autorun-stamp" ] && [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ]; then
+    echo "harness: $WINEPREFIX is not a prefix that the harness made: left as it is; name a new or empty folder" >&2
+    exit 1
+  fi
+  serving=1
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
+  echo "made by the harness, not yet set up" >"$WINEPREFIX/.autorun-stamp"
   wineboot -i >/dev/null 2>&1
   wineserver -w
   # Without a window manager Wine waits 2 s on every window destruction unless
@@ -136,6 +146,7 @@ mkdir -p "$AUTORUN_SCREEN_DIR"
 ) &
 screen_pid=$!
 
+serving=1
 wineserver -p
 # Start the session's services and desktop now: started by the first test,
 # they would inherit its output pipe and hold it open, and ctest would wait.

@@ -357,6 +357,22 @@ static const char* Refusal(TDib::TRefusal refusal)
     }
 }
 
+// The size a picture's header states, over the reader's bound.
+static std::string TooManyPixels(const std::string& sPath)
+{
+    std::string sHead;
+    LONG iSize[2] = {0, 0};
+    WORD wSize[2];
+    if (ReadBytes(sPath, 26, &sHead) && sHead.size() == 26 && sHead[14] == 12) {
+        memcpy(wSize, &sHead[18], sizeof wSize);
+        iSize[0] = wSize[0], iSize[1] = wSize[1];
+    } else if (sHead.size() == 26) {
+        memcpy(iSize, &sHead[18], sizeof iSize);
+    }
+    return "it states " + std::to_string(iSize[0]) + " x " + std::to_string(iSize[1]) +
+           " pixels, more than the launcher takes: " + std::to_string(TDib::MaxPixels) + " (4096 x 4096)";
+}
+
 static void CheckPicture(const std::string& sName)
 {
     std::string sPath = OnDisc(sName);
@@ -382,7 +398,7 @@ static void CheckPicture(const std::string& sName)
                 sWhy = "it has no colour table: " + std::to_string(dib.GetInfoHeader()->biBitCount) +
                        " bits per pixel; make it 8-bit (tools/make-splash does)";
         } catch (...) {
-            sWhy = Refusal(TDib::LastRefusal);
+            sWhy = TDib::LastRefusal == TDib::TooManyPixels ? TooManyPixels(sPath) : Refusal(TDib::LastRefusal);
         }
         Problem("picture " + Shown(sName) + ": box 208 \"" + Message(uMessage) +
                 "\" instead, before the dialog: " + sWhy);

@@ -15,6 +15,9 @@
 //   colour count 0, bit count not 1/4/8/16/24/32       refuse
 //   width or height 0                                  refuse: nothing to show
 //   width below 0                                      refuse
+//   width x height above 4096 x 4096, any compression  refuse: a tiny RLE file
+//                                                      would cost a bitmap of
+//                                                      that size
 //   height below 0 (rows stored top-down)              refuse: the splash would
 //                                                      come out upside down
 //   stride x height above 2^31 - 1 (compression 0, 3)  refuse; the 32-bit size
@@ -191,6 +194,11 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
             return false;
         header.biClrUsed = (DWORD)lColors;
     }
+    // Whatever the compression: a run-length file of a kilobyte can state a
+    // gigapixel, and the screen's bitmap is made at the size stated.
+    LastRefusal = TooManyPixels;
+    if ((uint64)header.biWidth * (uint64)header.biHeight > MaxPixels)
+        return false;
     LastRefusal = TooLarge;
     if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) {
         uint64 uRowBits, uImage;
