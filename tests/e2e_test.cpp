@@ -222,7 +222,11 @@ TEST(Splash, MadeFromAnyPictureIsShown)
 // contents on the root of the CD-ROM drive D:, the real installer included.
 TEST(Demo, PlaysItsStoryFromTheImage)
 {
-    std::string inf = ReadFile(DEMO_DISC "/autorun.inf"), open = "open=autorun.exe ";
+    // UTF-16 with its byte-order mark: the label is beyond ASCII, the line is not.
+    std::string utf16 = ReadFile(DEMO_DISC "/autorun.inf"), inf, open = "open=autorun.exe ";
+    ASSERT_EQ("\xff\xfe", utf16.substr(0, 2));
+    for (size_t i = 2; i < utf16.size(); i += 2)
+        inf += utf16[i];
     ASSERT_NE(std::string::npos, inf.find(open)) << inf;
     std::string switches = inf.substr(inf.find(open) + open.size());
     switches.erase(switches.find('\r'));
@@ -236,6 +240,14 @@ TEST(Demo, PlaysItsStoryFromTheImage)
             copied.push_back("D:\\" + std::string(fd.cFileName));
     } while (FindNextFileA(hFind, &fd));
     FindClose(hFind);
+    {
+        Launcher launcher("D:\\autorun.exe", switches, "D:\\");
+        HWND hwnd = launcher.Window();
+        ASSERT_TRUE(hwnd);
+        EXPECT_EQ("Copyright 2026 Talvik Demo Games", Text(GetDlgItem(hwnd, 0xFFFF)));
+        PostMessageA(hwnd, WM_COMMAND, 43, 0);
+        EXPECT_EQ(0u, launcher.Exit());
+    }
     for (const StoryStep& step : DemoStory("D:\\autorun.exe", "D:\\", switches))
         EXPECT_EQ("", step.play()) << step.name << ": " << step.says;
     for (const std::string& file : copied)

@@ -19,18 +19,16 @@ build=$(realpath "$1")/$AUTORUN_ARCH
 [ "$AUTORUN_ARCH" = i686 ] || echo "demo: this machine cannot run 32-bit programs: showing the x86_64 launcher" >&2
 out="$top/build/demo"
 rm -rf "$out"
-mkdir -p "$out/folder"
-cp "$build/demo/setup.exe" "$build/demo/splash.bmp" "$out/folder/"
-"$top/tools/make-disc" "$out/folder" "$out/talvik-demo.iso" -Atalvik-demo.exe -Isetup.exe \
-  '-C(Talvik Demo Disc)' -Ssplash.bmp -PTalvikDemoGame --label "Talvik Demo" \
-  --icon "$build/demo/game.ico" --launcher "$build/autorun.exe"
+mkdir -p "$out"
+"$top/demo/disc.sh" "$build" "$out/talvik-demo.iso"
 
 # The installer is started from the root of the drive.
 disc="$WINEPREFIX/drives/d"
 rm -rf "${disc:?}"/*
 xorriso -osirrox on -indev "$out/talvik-demo.iso" -extract / "$disc" 2>/dev/null
 chmod -R u+w "$disc"
-open=$(sed -n 's/^open=//p' "$disc/autorun.inf" | tr -d '\r')
+# autorun.inf is UTF-16 when a value is beyond ASCII, as the demo's label is.
+open=$(iconv -f UTF-16 -t UTF-8 "$disc/autorun.inf" | sed -n 's/^open=//p' | tr -d '\r')
 echo "demo: D:\\ holds the image's contents; $open"
 
 player=("$build/play_demo.exe")

@@ -19,6 +19,7 @@
 #include "options.h"
 #include "resources/resource.h"
 #include "runtime/runtime.h"
+#include "stamp/launcherres.h"
 #include "util/util.h"
 
 static const char szUsage[] =
@@ -107,6 +108,46 @@ static std::string OnDisc(const std::string& sName)
     if (sName.size() > 1 && (sName[1] == ':' || (sName[0] == '\\' && sName[1] == '\\')))
         return sName;
     return sFolder + "\\" + (sName[0] == '\\' ? sName.substr(1) : sName);
+}
+
+// A file's first dwLimit bytes; its whole size through *pdwSize when given.
+static bool ReadBytes(const std::string& sPath, DWORD dwLimit, std::string* psBytes, DWORD* pdwSize = NULL)
+{
+    HANDLE hFile = CreateFileA(sPath.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD dwRead = 0;
+    psBytes->assign(dwLimit, '\0');
+    ReadFile(hFile, &(*psBytes)[0], dwLimit, &dwRead, NULL);
+    psBytes->resize(dwRead);
+    if (pdwSize)
+        *pdwSize = GetFileSize(hFile, NULL);
+    CloseHandle(hFile);
+    return true;
+}
+
+// The publisher's notice that the launcher on the disc shows, said as it
+// stands, with a warning where it is the launcher's own or cut by its
+// control; false when the program is not the launcher.
+static bool CheckNotice(HMODULE hLauncher, const std::string& sProgram)
+{
+    std::string sTemplate, sOwnTemplate;
+    std::wstring wsNotice, wsOwn;
+    if (!hLauncher || !ReadResource(hLauncher, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sTemplate) ||
+        !GetNotice(sTemplate, &wsNotice)) {
+        Say("warning", Shown(sProgram) + " is not the launcher: it has no splash dialog of the launcher's");
+        return false;
+    }
+    Say("notice", "\"" + Shown(Narrow(CP_UTF8, wsNotice)) + "\"", CP_UTF8);
+    if (ReadResource(NULL, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sOwnTemplate) && GetNotice(sOwnTemplate, &wsOwn) &&
+        wsOwn == wsNotice)
+        Say("warning", "the disc shows the launcher's own notice, not its publisher's: make-disc --notice TEXT "
+                       "puts yours in");
+    int iNotice, iControl;
+    if (MeasureNotice(sTemplate, &iNotice, &iControl) && iNotice > iControl)
+        Say("warning", "the notice is " + std::to_string(iNotice) + " pixels wide at the dialog's font, its control " +
+                           std::to_string(iControl) + ": the control cuts it");
+    return true;
 }
 
 // autorun.inf's text as the platform's profile functions read it: UTF-16 in
@@ -466,19 +507,14 @@ int main(int argc, char** argv)
     if (sFolder.size() > 3 && sFolder.back() == '\\')
         sFolder.pop_back();
 
-    HANDLE hInf =
-        CreateFileA(OnDisc("autorun.inf").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (hInf == INVALID_HANDLE_VALUE) {
+    std::string sBytes;
+    DWORD dwInfSize;
+    if (!ReadBytes(OnDisc("autorun.inf"), dwInfLimit, &sBytes, &dwInfSize)) {
         Problem("no autorun.inf in " + sFolder + ": nothing starts the launcher");
         return 1;
     }
-    std::string sBytes(dwInfLimit, '\0');
-    DWORD dwRead = 0;
-    ReadFile(hInf, &sBytes[0], dwInfLimit, &dwRead, NULL);
-    sBytes.resize(dwRead);
-    if (GetFileSize(hInf, NULL) > dwInfLimit)
+    if (dwInfSize > dwInfLimit)
         Say("warning", "autorun.inf is larger than 1 MiB: only its first 1 MiB is read");
-    CloseHandle(hInf);
 
     // The launcher is handed its line in the ANSI code page; the shell shows
     // the label and the action as the file has them.
@@ -501,19 +537,33 @@ int main(int argc, char** argv)
     sProgram.erase(sProgram.find_last_not_of(" \t") + 1);
     if (!sProgram.empty() && sProgram[0] == '"')
         sProgram = sProgram.substr(1, sProgram.find('"', 1) - 1);
-    if (!IsFile(OnDisc(sProgram).c_str()))
+    HMODULE hLauncher = NULL;
+    if (!IsFile(OnDisc(sProgram).c_str())) {
         Problem("open= starts " + Shown(sProgram) + ", which is not a file on the disc");
-    else
+    } else {
         CheckSignature(sProgram, OnDisc(sProgram));
+        hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        if (!CheckNotice(hLauncher, sProgram) && hLauncher) {
+            FreeLibrary(hLauncher);
+            hLauncher = NULL;
+        }
+    }
     for (const char* szKey : {"label", "action"})
         if (const std::string* psValue = Key(keysAsWritten, szKey))
             Say(szKey, Shown(*psValue), CP_UTF8);
     if (const std::string* psIcon = Key(keys, "icon")) {
-        std::string sIcon = psIcon->substr(0, psIcon->find(','));
+        std::string sIcon = psIcon->substr(0, psIcon->find(',')), sFile, sSaid = ": on the disc";
         bool bThere = IsFile(OnDisc(sIcon).c_str());
-        Say(bThere ? "icon" : "warning",
-            Shown(sIcon) + (bThere ? ": on the disc" : ": icon= names a file not on the disc"));
+        // Explorer shows icon=; the taskbar shows the launcher's own.
+        if (bThere && hLauncher && lstrcmpiA(sIcon.c_str(), sProgram.c_str()) &&
+            ReadBytes(OnDisc(sIcon), dwInfLimit, &sFile))
+            sSaid += CarriesIcon(hLauncher, sFile) ? ", and the launcher on the disc carries it"
+                                                   : "; the launcher on the disc carries another icon, which the "
+                                                     "taskbar shows (make-disc --icon puts it in)";
+        Say(bThere ? "icon" : "warning", Shown(sIcon) + (bThere ? sSaid : ": icon= names a file not on the disc"));
     }
+    if (hLauncher)
+        FreeLibrary(hLauncher);
 
     CheckSwitches(szTail);
     std::string sCaption = Switch(szTail, "-C", DEFAULT_CAPTION);

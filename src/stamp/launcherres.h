@@ -1,0 +1,71 @@
+// The launcher's resources as a file holds them: the splash template with the
+// publisher's notice in its third control, and the "AUTORUN" icon group with
+// its images. Shared by the stamp, which rewrites them for one disc, and the
+// disc checker, which says what a launcher on a disc carries.
+#ifndef AUTORUN_LAUNCHERRES_H
+#define AUTORUN_LAUNCHERRES_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#define SPLASH_TEMPLATE_NAME "SPLASH_SCREEN"
+#define ICON_GROUP_NAME      "AUTORUN"
+
+#pragma pack(push, 2)
+// An image's entry in an icon group resource (RT_GROUP_ICON): as in an .ico
+// file's directory, but naming the RT_ICON resource that holds the image
+// instead of giving its place in the file.
+struct GroupIconEntry {
+    BYTE bWidth;  // 0 means 256
+    BYTE bHeight;
+    BYTE bColorCount;
+    BYTE bReserved;
+    WORD wPlanes;
+    WORD wBitCount;
+    DWORD dwBytesInRes;
+    WORD nId;
+};
+#pragma pack(pop)
+
+// One image of an icon: its group entry and its bytes (a PNG, or a DIB with
+// its colour table, XOR bits and AND mask).
+struct IconImage {
+    GroupIconEntry entry;
+    std::string sBits;
+};
+
+// A resource's bytes (its first language); false when the module has none.
+bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* psData);
+
+// Where the notice's UTF-16 text lies in a splash template: its byte offset
+// and its length in bytes, the terminating zero not counted. False when the
+// template is not the launcher's: a standard template of 4 controls whose
+// third is a static (class atom 0x0082) with id 0xFFFF and a text.
+bool FindNotice(const std::string& sTemplate, size_t* piOffset, size_t* piLength);
+// The notice's text; false when the template is not the launcher's.
+bool GetNotice(const std::string& sTemplate, std::wstring* psNotice);
+// The template with sNotice as the notice, every other byte as it was but the
+// alignment before the fourth control; false when it is not the launcher's.
+bool SetNotice(const std::string& sTemplate, const std::wstring& sNotice, std::string* psStamped);
+// The notice's width in pixels at the dialog's font and the width its control
+// gives it (the client width), measured on the dialog made hidden from the
+// template on this screen; false when that cannot be done.
+bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl);
+
+// The images of an .ico file's bytes, their group entries numbered from 1 (a
+// bit count or plane count of 0 in the file taken from the image); false,
+// with the reason in psWhy, when the bytes are not an icon or hold no image
+// of a size Windows uses (16, 24, 32, 48, 64 or 256 pixels square).
+bool ReadIconFile(const std::string& sFile, std::vector<IconImage>* pImages, std::string* psWhy);
+// An icon group resource's entries; false when the bytes are not one.
+bool ReadIconGroup(const std::string& sGroup, std::vector<GroupIconEntry>* pEntries);
+// The icon group resource for the images, naming them by their entries' nId.
+std::string MakeIconGroup(const std::vector<IconImage>& images);
+// Whether the module (loaded as data) carries as its "AUTORUN" icon group
+// exactly the images of the .ico file's bytes, of the same sizes in the same
+// order.
+bool CarriesIcon(HMODULE hModule, const std::string& sIconFile);
+
+#endif

@@ -1,0 +1,292 @@
+// autorun-stamp: makes a copy of the built launcher one disc's own, in place,
+// with the platform's resource update functions: the publisher's notice in
+// the splash template, the icon from an .ico file. What is not the launcher,
+// or not an icon, is refused and the file left as it was.
+#include <windows.h>
+#include <shellapi.h>
+#include <stdio.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "stamp/launcherres.h"
+
+static const char szUsage[] =
+    "usage: autorun-stamp LAUNCHER.exe [--notice TEXT] [--icon FILE.ico]\n"
+    "\n"
+    "Stamps LAUNCHER.exe, a copy of the launcher, in place for one disc:\n"
+    "  --notice TEXT    TEXT becomes the publisher's notice under the picture\n"
+    "  --icon FILE.ico  the icon's images become the launcher's icon; it needs\n"
+    "                   one of 16, 24, 32, 48, 64 or 256 pixels square\n"
+    "Every other resource stays as built. One line says what changed;\n"
+    "\"warning:\" lines say what a user will not see as meant: a notice wider\n"
+    "than its place under the picture, or with characters beyond this\n"
+    "machine's ANSI code page.\n"
+    "\n"
+    "Exit code 0: stamped. 1: refused, the file unchanged, the reason said on\n"
+    "stderr. 2: bad usage.\n";
+
+static int Refuse(const std::string& sFile, const std::string& sWhy)
+{
+    fprintf(stderr, "autorun-stamp: %s: %s\n", sFile.c_str(), sWhy.c_str());
+    return 1;
+}
+
+static std::string ErrorText(DWORD dwError)
+{
+    char szText[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szText, sizeof(szText),
+                   NULL);
+    std::string sText = szText;
+    sText.erase(sText.find_last_not_of(" \r\n.") + 1);
+    if (sText.size() > 7 && !sText.compare(sText.size() - 7, 7, " for %1"))
+        sText.erase(sText.size() - 7);
+    return "error " + std::to_string(dwError) + (sText.empty() ? "" : " (" + sText + ")");
+}
+
+// Text in the ANSI code page; *pbLost (when given) says whether a character
+// had no place there, look-alikes not taken.
+static std::string Ansi(const std::wstring& s, BOOL* pbLost = NULL)
+{
+    if (s.empty())
+        return "";
+    std::string sAnsi(s.size() * 4, '\0');
+    int n = WideCharToMultiByte(CP_ACP, pbLost ? WC_NO_BEST_FIT_CHARS : 0, s.c_str(), (int)s.size(), &sAnsi[0],
+                                (int)sAnsi.size(), NULL, pbLost);
+    sAnsi.resize(n > 0 ? n : 0);
+    return sAnsi;
+}
+
+static bool ReadWholeFile(const std::string& sName, std::string* psBytes)
+{
+    HANDLE hFile = CreateFileA(sName.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD dwSize = GetFileSize(hFile, NULL), dwRead = 0;
+    bool bRead = dwSize != INVALID_FILE_SIZE;
+    if (bRead) {
+        psBytes->assign(dwSize, '\0');
+        bRead = !dwSize || (ReadFile(hFile, &(*psBytes)[0], dwSize, &dwRead, NULL) && dwRead == dwSize);
+    }
+    CloseHandle(hFile);
+    return bRead;
+}
+
+namespace {
+// A resource's type or name: a string, or an id where the string is empty.
+struct ResId {
+    explicit ResId(LPCSTR sz) : s(IS_INTRESOURCE(sz) ? "" : sz), i(IS_INTRESOURCE(sz) ? (ULONG_PTR)sz : 0) {}
+    LPCSTR Get() const { return s.empty() ? MAKEINTRESOURCEA(i) : s.c_str(); }
+    bool Is(LPCSTR sz) const
+    {
+        return IS_INTRESOURCE(sz) ? s.empty() && i == (ULONG_PTR)sz : !lstrcmpiA(s.c_str(), sz);
+    }
+    std::string Said() const { return s.empty() ? "#" + std::to_string(i) : s; }
+    std::string s;
+    ULONG_PTR i;
+};
+
+// One resource of the launcher as it holds it.
+struct Resource {
+    ResId type, name;
+    WORD wLanguage;
+    std::string sData;
+    bool bRead;
+};
+}  // namespace
+
+static BOOL CALLBACK AddResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, WORD wLanguage, LONG_PTR lParam)
+{
+    HRSRC hRes = FindResourceExA(hModule, szType, szName, wLanguage);
+    HGLOBAL hData = hRes ? LoadResource(hModule, hRes) : NULL;
+    const char* p = hData ? (const char*)LockResource(hData) : NULL;
+    ((std::vector<Resource>*)lParam)
+        ->push_back({ResId(szType), ResId(szName), wLanguage, p ? std::string(p, SizeofResource(hModule, hRes)) : "",
+                     p != NULL});
+    return TRUE;
+}
+
+static BOOL CALLBACK AddName(HMODULE hModule, LPCSTR szType, LPSTR szName, LONG_PTR lParam)
+{
+    EnumResourceLanguagesA(hModule, szType, szName, AddResource, lParam);
+    return TRUE;
+}
+
+static BOOL CALLBACK AddType(HMODULE hModule, LPSTR szType, LONG_PTR lParam)
+{
+    EnumResourceNamesA(hModule, szType, AddName, lParam);
+    return TRUE;
+}
+
+// Every resource of the launcher, read while it is loaded as data, so that
+// the update can write the file once the module is gone: 0, or the error
+// that kept it from being loaded.
+static DWORD ReadResources(const std::string& sLauncher, std::vector<Resource>* pResources)
+{
+    // By its full name: a bare one is looked for along the program search
+    // path, first in this program's own folder, where a built launcher lies.
+    char szFull[MAX_PATH];
+    DWORD dwFull = GetFullPathNameA(sLauncher.c_str(), sizeof(szFull), szFull, NULL);
+    if (!dwFull || dwFull >= sizeof(szFull))
+        return dwFull ? ERROR_FILENAME_EXCED_RANGE : GetLastError();
+    HMODULE hLauncher = LoadLibraryExA(szFull, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!hLauncher)
+        return GetLastError();
+    EnumResourceTypesA(hLauncher, AddType, (LONG_PTR)pResources);
+    FreeLibrary(hLauncher);
+    return 0;
+}
+
+static Resource* Find(std::vector<Resource>& resources, LPCSTR szType, LPCSTR szName)
+{
+    for (Resource& res : resources)
+        if (res.type.Is(szType) && res.name.Is(szName))
+            return &res;
+    return NULL;
+}
+
+// Says what a user will not see as meant of the notice in the stamped template.
+static void WarnAboutNotice(const std::string& sTemplate, const std::wstring& sNotice)
+{
+    int iNotice, iControl;
+    if (!MeasureNotice(sTemplate, &iNotice, &iControl))
+        printf("warning: the dialog could not be made here to measure the notice: its width is not checked\n");
+    else if (iNotice > iControl)
+        printf("warning: the notice is %d pixels wide at the dialog's font and its control %d: the control cuts it\n",
+               iNotice, iControl);
+    BOOL bLost = FALSE;
+    if (GetACP() != CP_UTF8)
+        Ansi(sNotice, &bLost);
+    if (bLost)
+        printf(
+            "warning: the notice has characters beyond this machine's ANSI code page (%u): a user whose code page "
+            "cannot hold them sees ? or a look-alike in their place\n",
+            GetACP());
+    for (size_t i = 0; i < sNotice.size(); i++)
+        if (sNotice[i] == L'&' && sNotice[++i] != L'&') {
+            printf(
+                "warning: the notice has a single &, which the control shows as a line under the character after "
+                "it: write && for an &\n");
+            break;
+        }
+}
+
+int main()
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::string sLauncher, sIconFile;
+    std::wstring sNotice;
+    bool bNotice = false, bIcon = false, bHelp = false, bBad = !argv;
+    for (int i = 1; argv && i < argc; i++) {
+        std::wstring sArg = argv[i];
+        bool bValue = i + 1 < argc;
+        if (sArg == L"--help" || sArg == L"-h" || sArg == L"/?")
+            bHelp = true;
+        else if (sArg == L"--notice" && bValue && !bNotice)
+            bNotice = true, sNotice = argv[++i];
+        else if (sArg == L"--icon" && bValue && !bIcon)
+            bIcon = true, sIconFile = Ansi(argv[++i]);
+        else if (!sArg.empty() && sArg[0] != L'-' && sLauncher.empty())
+            sLauncher = Ansi(sArg);
+        else
+            bBad = true;
+    }
+    LocalFree(argv);
+    if (bHelp || bBad || sLauncher.empty() || (!bNotice && !bIcon)) {
+        fputs(szUsage, bHelp ? stdout : stderr);
+        return bHelp ? 0 : 2;
+    }
+
+    std::vector<IconImage> images;
+    std::string sWhy, sBytes;
+    if (bIcon && !ReadWholeFile(sIconFile, &sBytes))
+        return Refuse(sIconFile, "cannot be read: " + ErrorText(GetLastError()));
+    if (bIcon && !ReadIconFile(sBytes, &images, &sWhy))
+        return Refuse(sIconFile, sWhy);
+
+    std::vector<Resource> resources;
+    DWORD dwError = ReadResources(sLauncher, &resources);
+    if (dwError)
+        return Refuse(sLauncher, "cannot be loaded as a program file: " + ErrorText(dwError));
+    Resource* pTemplate = Find(resources, (LPCSTR)RT_DIALOG, SPLASH_TEMPLATE_NAME);
+    Resource* pGroup = Find(resources, (LPCSTR)RT_GROUP_ICON, ICON_GROUP_NAME);
+    std::string sStamped;
+    std::wstring sOldNotice;
+    std::vector<GroupIconEntry> oldEntries;
+    if (!pTemplate)
+        return Refuse(sLauncher, "not the launcher: it has no dialog template " SPLASH_TEMPLATE_NAME);
+    if (!GetNotice(pTemplate->sData, &sOldNotice) || !SetNotice(pTemplate->sData, sNotice, &sStamped))
+        return Refuse(sLauncher, "not the launcher: its template " SPLASH_TEMPLATE_NAME
+                                 " is not the splash dialog's (a standard template of 4 controls, the third a "
+                                 "static with id 0xFFFF)");
+    if (!pGroup || !ReadIconGroup(pGroup->sData, &oldEntries))
+        return Refuse(sLauncher, "not the launcher: it has no icon group " ICON_GROUP_NAME);
+    for (const Resource& res : resources)
+        if (!res.bRead)
+            return Refuse(sLauncher, "its resource " + res.type.Said() + " " + res.name.Said() + " cannot be read");
+
+    // The stamped resources: the template with the notice; the icon group
+    // for the new images and those images as RT_ICON 1 to n, in the place of
+    // the images of the old group.
+    if (bNotice)
+        pTemplate->sData = sStamped;
+    if (bIcon) {
+        const WORD wIconLanguage = pGroup->wLanguage;
+        pGroup->sData = MakeIconGroup(images);
+        std::set<ULONG_PTR> replaced;
+        for (const GroupIconEntry& entry : oldEntries)
+            replaced.insert(entry.nId);
+        for (const IconImage& image : images)
+            replaced.insert(image.entry.nId);
+        resources.erase(std::remove_if(resources.begin(), resources.end(),
+                                       [&](const Resource& res) {
+                                           return res.type.Is((LPCSTR)RT_ICON) && res.name.s.empty() &&
+                                                  replaced.count(res.name.i);
+                                       }),
+                        resources.end());
+        for (const IconImage& image : images)
+            resources.push_back(
+                {ResId((LPCSTR)RT_ICON), ResId(MAKEINTRESOURCEA(image.entry.nId)), wIconLanguage, image.sBits, true});
+    }
+
+    // The platform refuses to write a read-only file, except under Wine run
+    // as root, which this makes refuse as well.
+    DWORD dwAttributes = GetFileAttributesA(sLauncher.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY))
+        return Refuse(sLauncher, "cannot be changed: it is read-only");
+    // All of them are written again: Wine's UpdateResource does not delete a
+    // resource given no data, so the old images could not go one by one.
+    HANDLE hUpdate = BeginUpdateResourceA(sLauncher.c_str(), TRUE);
+    if (!hUpdate)
+        return Refuse(sLauncher, "cannot be changed: " + ErrorText(GetLastError()));
+    bool bUpdated = true;
+    for (Resource& res : resources)
+        bUpdated = bUpdated && UpdateResourceA(hUpdate, res.type.Get(), res.name.Get(), res.wLanguage, &res.sData[0],
+                                               (DWORD)res.sData.size());
+    if (!bUpdated) {
+        dwError = GetLastError();
+        EndUpdateResourceA(hUpdate, TRUE);
+        return Refuse(sLauncher, "the platform refused to change its resources: " + ErrorText(dwError));
+    }
+    if (!EndUpdateResourceA(hUpdate, FALSE))
+        return Refuse(sLauncher, "cannot be written: " + ErrorText(GetLastError()));
+
+    std::string sSaid;
+    if (bNotice)
+        sSaid += " the notice \"" + Ansi(sNotice) + "\" (was \"" + Ansi(sOldNotice) + "\")";
+    if (bIcon) {
+        sSaid += std::string(bNotice ? ";" : "") + " the icon of " + sIconFile + ", " + std::to_string(images.size()) +
+                 (images.size() == 1 ? " image:" : " images:");
+        for (const IconImage& image : images)
+            sSaid += " " + std::to_string(image.entry.bWidth ? image.entry.bWidth : 256) + "x" +
+                     std::to_string(image.entry.bHeight ? image.entry.bHeight : 256) + "/" +
+                     std::to_string(image.entry.wBitCount);
+    }
+    printf("autorun-stamp: %s:%s\n", sLauncher.c_str(), sSaid.c_str());
+    if (bNotice)
+        WarnAboutNotice(sStamped, sNotice);
+    return 0;
+}

@@ -1,0 +1,146 @@
+// autorun-stamp over copies of the built launcher: every resource read back, the stamped launcher run from D: and
+// its notice read from its dialog; what it refuses, leaving the file as it was.
+#include "common.h"
+
+#include <map>
+
+namespace {
+
+// Every resource of a program file as the platform reads it, by "type name language".
+struct Resources : std::map<std::string, std::string> {
+    explicit Resources(const std::string& path)
+    {
+        HMODULE module = LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        EnumResourceTypesA(module, Type, (LONG_PTR)this);
+        FreeLibrary(module);
+    }
+    static BOOL WINAPI Type(HMODULE m, LPSTR type, LPARAM p) { return EnumResourceNamesA(m, type, Name, p); }
+    static BOOL WINAPI Name(HMODULE m, LPCSTR t, LPSTR n, LPARAM p) { return EnumResourceLanguagesA(m, t, n, Add, p); }
+    static BOOL WINAPI Add(HMODULE m, LPCSTR type, LPCSTR name, WORD lang, LPARAM p)
+    {
+        auto said = [](LPCSTR s) { return IS_INTRESOURCE(s) ? "#" + std::to_string((ULONG_PTR)s) : std::string(s); };
+        HRSRC res = FindResourceExA(m, type, name, lang);
+        (*(Resources*)p)[said(type) + " " + said(name) + " " + std::to_string(lang)] =
+            std::string((const char*)LockResource(LoadResource(m, res)), SizeofResource(m, res));
+        return TRUE;
+    }
+};
+
+// An .ico of square 32-bit DIB images of these sizes, each byte its size; and the resources that stand for it in
+// place of a program's icon.
+std::string Icon(const std::vector<int>& sizes, std::map<std::string, std::string>* resources = nullptr)
+{
+    std::map<std::string, std::string> none;
+    resources = resources ? resources : &none;
+    resources->erase(resources->lower_bound("#3 "), resources->lower_bound("#3!"));
+    std::string dir = std::string("\0\0\1\0", 4) + (char)sizes.size() + '\0', images, group = dir;
+    for (int size : sizes) {
+        BITMAPINFOHEADER bih = {sizeof bih, size, 2 * size, 1, 32};
+        std::string image = std::string((const char*)&bih, sizeof bih) +
+                            std::string(size * size * 4 + (size + 31) / 32 * 4 * size, (char)size);
+        // width, height, colours, reserved; planes, bits; bytes; offset (in the group: the image's id)
+        DWORD entry[4] = {(DWORD)(size & 0xFF) * 0x101, 1 | 32 << 16, (DWORD)image.size(),
+                          (DWORD)(6 + 16 * sizes.size() + images.size())};
+        dir.append((const char*)entry, sizeof entry);
+        images += image;
+        group += std::string((const char*)entry, 12) + (char)(group.size() / 14 + 1) + '\0';
+        (*resources)["#3 #" + std::to_string(group.size() / 14) + " 0"] = image;
+    }
+    (*resources)["#14 AUTORUN 0"] = group;
+    return dir + images;
+}
+
+// autorun-stamp run in `dir` with `args`: its exit code and all it printed.
+std::pair<DWORD, std::string> Stamp(const std::string& dir, const std::wstring& args)
+{
+    std::string out;
+    std::wstring line = L"\"cd /d \"" + std::wstring(dir.begin(), dir.end()) + L"\" && \"" STAMP_EXE "\" " + args;
+    FILE* pipe = _wpopen((line + L" 2>&1\"").c_str(), L"rb");
+    for (int ch; pipe && (ch = fgetc(pipe)) != EOF;)
+        out += (char)ch;
+    return {pipe ? (DWORD)_pclose(pipe) : STILL_ACTIVE, out};
+}
+
+TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
+{
+    const std::wstring kBuilt = L"Copyright 2026 Talvik Software";
+    auto bytes = [](const std::wstring& s) { return std::string((const char*)s.data(), 2 * s.size()); };
+    // A row: the notice (none: no --notice), as shown if not as given, the icon's sizes (none: no --icon), a warning.
+    // clang-format off
+    const struct { const wchar_t *notice, *shown; std::vector<int> icon; const char* warning; } cases[] = {
+        {L"© 2026 Zoë Spiele GmbH", nullptr, {16, 32}, nullptr},
+        {nullptr, kBuilt.c_str(), {48, 32, 256, 13}, nullptr},
+        {L"", nullptr, {}, nullptr},
+        {L"中文 2026", L"?? 2026", {}, "warning: the notice has characters beyond this machine's ANSI code page (1252)"},
+        {L"Talvik & Söhne", nullptr, {}, "warning: the notice has a single &"},
+        {L"Copyright 2026 Talvik Software GmbH and Company KG", nullptr, {32}, "warning: the notice is "},
+    };
+    // clang-format on
+    const Resources built(kLauncher);
+    for (auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        TempDir disc("D:\\");
+        ASSERT_TRUE(CopyFileA(AUTORUN_EXE, (disc / "autorun.exe").c_str(), FALSE));
+        WriteFile(disc / "splash.bmp", Bmp(8, 8, 8).Bytes());
+        Resources expected = built;
+        WriteFile(disc / "disc.ico", Icon(c.icon, c.icon.empty() ? nullptr : &expected));
+        std::wstring args = c.notice ? L" --notice \"" + std::wstring(c.notice) + L"\"" : L"";
+        auto [code, said] = Stamp(disc.path, L"autorun.exe" + args + (c.icon.empty() ? L"" : L" --icon disc.ico"));
+        EXPECT_EQ(0u, code) << said;
+        EXPECT_EQ(said.find("warning:"), said.find(c.warning ? c.warning : "warning:")) << said;
+        // The template as built but for the notice and the padding after it.
+        std::string& tmpl = expected["#5 SPLASH_SCREEN 0"];
+        size_t at = tmpl.find(bytes(kBuilt) + std::string(4, '\0')), end = at + bytes(kBuilt).size() + 4;
+        std::string head = tmpl.substr(0, at) + bytes(c.notice ? c.notice : kBuilt) + std::string(4, '\0');
+        tmpl = head + std::string(-head.size() % 4, '\0') + tmpl.substr((end + 3) / 4 * 4);
+        Resources stamped(disc / "autorun.exe");
+        for (auto& [key, data] : expected)
+            EXPECT_TRUE(stamped.count(key) && stamped[key] == data) << key << " is not as expected";
+        EXPECT_EQ(expected.size(), stamped.size());
+        Launcher launcher(disc / "autorun.exe", "-Anone.exe", disc.path);
+        HWND hwnd = launcher.Window(), notice = GetDlgItem(hwnd, 0xFFFF);
+        ASSERT_TRUE(hwnd) << "no dialog";
+        WCHAR text[200];
+        RECT client;
+        GetClientRect(notice, &client);
+        EXPECT_EQ(c.shown ? c.shown : c.notice, std::wstring(text, InternalGetWindowText(notice, text, 200)));
+        // Measured against the notice's control as wide as the dialog makes it.
+        EXPECT_TRUE(!c.warning || !strstr(c.warning, "notice is") ||
+                    said.find(" " + std::to_string(client.right) + ": the control cuts it") != std::string::npos);
+        PostMessageA(hwnd, WM_COMMAND, 43, 0);
+        EXPECT_EQ(0u, launcher.Exit());
+    }
+}
+
+TEST(Stamp, RefusesWhatIsNotTheLauncherOrNotAnIcon)
+{
+    // A row: the launcher copied ("MZ" if null), disc.ico, the switches, exit code, what it says (read-only: made so).
+    // clang-format off
+    const struct { const char* launcher; std::string icon; std::wstring args; DWORD code; const char* said; } cases[] = {
+        {AUTORUN_EXE, "GIF89a", L"--icon disc.ico", 1, "disc.ico: not an icon file"},
+        {AUTORUN_EXE, Icon({13, 13}), L"--icon disc.ico", 1, "disc.ico: it holds no image of a size Windows uses"},
+        {AUTORUN_EXE, Icon({16, 32}).substr(0, 1000), L"--icon disc.ico", 1, "image 1 of its directory lies outside the file"},
+        {AUTORUN_EXE, [] { auto half = Icon({16}); half[7] = 8; return half; }(), L"--icon disc.ico", 1, "image 1 of its directory is a DIB, but not"},
+        {CHILD_EXE, "", L"--notice x", 1, "autorun.exe: not the launcher: it has no dialog template SPLASH_SCREEN"},
+        {nullptr, "", L"--notice x", 1, "autorun.exe: cannot be loaded as a program file"},
+        {AUTORUN_EXE, "", L"--notice x", 1, "autorun.exe: cannot be changed: it is read-only"},
+        {AUTORUN_EXE, "", L"", 2, "usage: autorun-stamp LAUNCHER.exe"},
+        {AUTORUN_EXE, Icon({16}), L"--icon disc.ico --label x", 2, "usage: "},
+        {AUTORUN_EXE, "", L"--notice x --help", 0, "usage: "},
+    };
+    // clang-format on
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        TempDir dir;
+        const std::string exe = dir / "autorun.exe";
+        c.launcher ? (void)CopyFileA(c.launcher, exe.c_str(), FALSE) : WriteFile(exe, "MZ");
+        WriteFile(dir / "disc.ico", c.icon);
+        SetFileAttributesA(strstr(c.said, "read-only") ? exe.c_str() : "", FILE_ATTRIBUTE_READONLY);
+        const std::string before = ReadFile(exe);
+        auto [code, said] = Stamp(dir.path, L"autorun.exe " + c.args);
+        EXPECT_TRUE(code == c.code && said.find(c.said) != std::string::npos) << "exit code " << code << ": " << said;
+        EXPECT_TRUE(before == ReadFile(exe)) << "the file changed";
+    }
+}
+
+}  // namespace
