@@ -166,6 +166,9 @@ class Authority(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(reply)
 
+    def log_message(self, *args):
+        pass
+
 
 authority = HTTPServer(("127.0.0.1", 0), Authority)
 threading.Thread(target=authority.handle_request, daemon=True).start()

@@ -19,6 +19,7 @@
 #include "options.h"
 #include "resources/resource.h"
 #include "runtime/runtime.h"
+#include "stamp/console.h"
 #include "stamp/launcherres.h"
 #include "util/util.h"
 
@@ -54,39 +55,11 @@ static std::string Shown(const std::string& s)
     return s.size() > 200 ? out + "... (" + std::to_string(s.size()) + " characters)" : out;
 }
 
-static std::wstring Wide(UINT uCodePage, const std::string& s)
-{
-    std::wstring ws(s.size(), L'\0');
-    ws.resize(MultiByteToWideChar(uCodePage, 0, s.data(), (int)s.size(), &ws[0], (int)ws.size()));
-    return ws;
-}
-
-// In a code page; *pbLost (when given) tells whether a character had no
-// place in it and became '?'.
-static std::string Narrow(UINT uCodePage, const std::wstring& ws, BOOL* pbLost = NULL)
-{
-    std::string s(ws.size() * 4, '\0');
-    BOOL bLost = FALSE;
-    s.resize(WideCharToMultiByte(uCodePage, uCodePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, ws.data(), (int)ws.size(),
-                                 &s[0], (int)s.size(), NULL, uCodePage == CP_UTF8 ? NULL : &bLost));
-    if (pbLost)
-        *pbLost = bLost;
-    return s;
-}
-
-// Text in the ANSI code page, as the launcher has it, or UTF-8: to a
-// console as characters, elsewhere (a pipe, a file) as UTF-8.
+// Text in the ANSI code page, as the launcher has it, or in UTF-8.
 static void Say(const char* szTopic, const std::string& sText, UINT uCodePage = CP_ACP)
 {
-    std::wstring ws = Wide(CP_ACP, szTopic) + L": " + Wide(uCodePage, sText) + L"\n";
-    DWORD dwMode, dwWritten;
-    HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (GetConsoleMode(hOut, &dwMode)) {
-        WriteConsoleW(hOut, ws.data(), (DWORD)ws.size(), &dwWritten, NULL);
-    } else {
-        std::string s = Narrow(CP_UTF8, ws);
-        fwrite(s.data(), 1, s.size(), stdout);
-    }
+    Print(stdout, std::string(szTopic) + ": " +
+                      (uCodePage == CP_UTF8 ? sText : Narrow(CP_UTF8, Wide(uCodePage, sText))) + "\n");
 }
 
 static void Problem(const std::string& sText)
@@ -141,8 +114,9 @@ static bool CheckNotice(HMODULE hLauncher, const std::string& sProgram)
     Say("notice", "\"" + Shown(Narrow(CP_UTF8, wsNotice)) + "\"", CP_UTF8);
     if (ReadResource(NULL, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sOwnTemplate) && GetNotice(sOwnTemplate, &wsOwn) &&
         wsOwn == wsNotice)
-        Say("warning", "the disc shows the launcher's own notice, not its publisher's: make-disc --notice TEXT "
-                       "puts yours in");
+        Say("warning",
+            "the disc shows the launcher's own notice, not its publisher's: make-disc --notice TEXT "
+            "puts yours in");
     int iNotice, iControl;
     if (MeasureNotice(sTemplate, &iNotice, &iControl) && iNotice > iControl)
         Say("warning", "the notice is " + std::to_string(iNotice) + " pixels wide at the dialog's font, its control " +

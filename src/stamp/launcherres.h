@@ -36,7 +36,8 @@ struct IconImage {
     std::string sBits;
 };
 
-// A resource's bytes (its first language); false when the module has none.
+// A resource's bytes, in the language the platform picks; false when the
+// module has no such resource.
 bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* psData);
 
 // Where the notice's UTF-16 text lies in a splash template: its byte offset

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "stamp/console.h"
 #include "stamp/launcherres.h"
 
 static const char szUsage[] =
@@ -30,12 +31,14 @@ static const char szUsage[] =
 
 static int Refuse(const std::string& sFile, const std::string& sWhy)
 {
-    fprintf(stderr, "autorun-stamp: %s: %s\n", sFile.c_str(), sWhy.c_str());
+    Print(stderr, Narrow(CP_UTF8, Wide(CP_ACP, "autorun-stamp: " + sFile + ": " + sWhy + "\n")));
     return 1;
 }
 
 static std::string ErrorText(DWORD dwError)
 {
+    if (!dwError)
+        return "the platform gave no reason";
     char szText[256] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0, szText, sizeof(szText),
                    NULL);
@@ -44,19 +47,6 @@ static std::string ErrorText(DWORD dwError)
     if (sText.size() > 7 && !sText.compare(sText.size() - 7, 7, " for %1"))
         sText.erase(sText.size() - 7);
     return "error " + std::to_string(dwError) + (sText.empty() ? "" : " (" + sText + ")");
-}
-
-// Text in the ANSI code page; *pbLost (when given) says whether a character
-// had no place there, look-alikes not taken.
-static std::string Ansi(const std::wstring& s, BOOL* pbLost = NULL)
-{
-    if (s.empty())
-        return "";
-    std::string sAnsi(s.size() * 4, '\0');
-    int n = WideCharToMultiByte(CP_ACP, pbLost ? WC_NO_BEST_FIT_CHARS : 0, s.c_str(), (int)s.size(), &sAnsi[0],
-                                (int)sAnsi.size(), NULL, pbLost);
-    sAnsi.resize(n > 0 ? n : 0);
-    return sAnsi;
 }
 
 static bool ReadWholeFile(const std::string& sName, std::string* psBytes)
@@ -147,28 +137,84 @@ static Resource* Find(std::vector<Resource>& resources, LPCSTR szType, LPCSTR sz
     return NULL;
 }
 
+// The icon group made for the new images and those images as RT_ICON 1 to
+// n, in the place of the images of the old group.
+static void ReplaceIcon(std::vector<Resource>* pResources, Resource* pGroup,
+                        const std::vector<GroupIconEntry>& oldEntries, const std::vector<IconImage>& images)
+{
+    const WORD wLanguage = pGroup->wLanguage;
+    pGroup->sData = MakeIconGroup(images);
+    std::set<ULONG_PTR> replaced;
+    for (const GroupIconEntry& entry : oldEntries)
+        replaced.insert(entry.nId);
+    for (const IconImage& image : images)
+        replaced.insert(image.entry.nId);
+    pResources->erase(std::remove_if(pResources->begin(), pResources->end(),
+                                     [&](const Resource& res) {
+                                         return res.type.Is((LPCSTR)RT_ICON) && res.name.s.empty() &&
+                                                replaced.count(res.name.i);
+                                     }),
+                      pResources->end());
+    for (const IconImage& image : images)
+        pResources->push_back(
+            {ResId((LPCSTR)RT_ICON), ResId(MAKEINTRESOURCEA(image.entry.nId)), wLanguage, image.sBits, true});
+}
+
+// Writes the resources as the launcher's, all of them again, on the file
+// emptied of its own: Wine's UpdateResource does not delete a resource given
+// no data, so the old images could not go one by one. "", or why the file
+// was left as it was.
+static std::string WriteResources(const std::string& sLauncher, std::vector<Resource>* pResources)
+{
+    // Whether the file can be written is asked first: the platform's update
+    // may fail without a reason (Wine: error 0), and Wine run as root writes
+    // a read-only file.
+    DWORD dwAttributes = GetFileAttributesA(sLauncher.c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY))
+        return "cannot be changed: it is read-only";
+    HANDLE hFile = CreateFileA(sLauncher.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return "cannot be changed: " + ErrorText(GetLastError());
+    CloseHandle(hFile);
+    HANDLE hUpdate = BeginUpdateResourceA(sLauncher.c_str(), TRUE);
+    if (!hUpdate)
+        return "cannot be changed: " + ErrorText(GetLastError());
+    bool bUpdated = true;
+    for (Resource& res : *pResources)
+        bUpdated = bUpdated && UpdateResourceA(hUpdate, res.type.Get(), res.name.Get(), res.wLanguage, &res.sData[0],
+                                               (DWORD)res.sData.size());
+    if (!bUpdated) {
+        DWORD dwError = GetLastError();
+        EndUpdateResourceA(hUpdate, TRUE);
+        return "the platform refused to change its resources: " + ErrorText(dwError);
+    }
+    if (!EndUpdateResourceA(hUpdate, FALSE))
+        return "cannot be written: " + ErrorText(GetLastError());
+    return "";
+}
+
 // Says what a user will not see as meant of the notice in the stamped template.
 static void WarnAboutNotice(const std::string& sTemplate, const std::wstring& sNotice)
 {
     int iNotice, iControl;
     if (!MeasureNotice(sTemplate, &iNotice, &iControl))
-        printf("warning: the dialog could not be made here to measure the notice: its width is not checked\n");
+        Print(stdout, "warning: the dialog could not be made here to measure the notice: its width is not checked\n");
     else if (iNotice > iControl)
-        printf("warning: the notice is %d pixels wide at the dialog's font and its control %d: the control cuts it\n",
-               iNotice, iControl);
+        Print(stdout, "warning: the notice is " + std::to_string(iNotice) +
+                          " pixels wide at the dialog's font and its control " + std::to_string(iControl) +
+                          ": the control cuts it\n");
     BOOL bLost = FALSE;
     if (GetACP() != CP_UTF8)
-        Ansi(sNotice, &bLost);
+        Narrow(CP_ACP, sNotice, &bLost);
     if (bLost)
-        printf(
-            "warning: the notice has characters beyond this machine's ANSI code page (%u): a user whose code page "
-            "cannot hold them sees ? or a look-alike in their place\n",
-            GetACP());
+        Print(stdout, "warning: the notice has characters beyond this machine's ANSI code page (" +
+                          std::to_string(GetACP()) +
+                          "): a user whose code page cannot hold them sees ? or a look-alike in their place\n");
     for (size_t i = 0; i < sNotice.size(); i++)
         if (sNotice[i] == L'&' && sNotice[++i] != L'&') {
-            printf(
-                "warning: the notice has a single &, which the control shows as a line under the character after "
-                "it: write && for an &\n");
+            Print(stdout,
+                  "warning: the notice has a single &, which the control shows as a line under the character "
+                  "after it: write && for an &\n");
             break;
         }
 }
@@ -188,9 +234,9 @@ int main()
         else if (sArg == L"--notice" && bValue && !bNotice)
             bNotice = true, sNotice = argv[++i];
         else if (sArg == L"--icon" && bValue && !bIcon)
-            bIcon = true, sIconFile = Ansi(argv[++i]);
+            bIcon = true, sIconFile = Narrow(CP_ACP, argv[++i]);
         else if (!sArg.empty() && sArg[0] != L'-' && sLauncher.empty())
-            sLauncher = Ansi(sArg);
+            sLauncher = Narrow(CP_ACP, sArg);
         else
             bBad = true;
     }
@@ -228,64 +274,26 @@ int main()
         if (!res.bRead)
             return Refuse(sLauncher, "its resource " + res.type.Said() + " " + res.name.Said() + " cannot be read");
 
-    // The stamped resources: the template with the notice; the icon group
-    // for the new images and those images as RT_ICON 1 to n, in the place of
-    // the images of the old group.
     if (bNotice)
         pTemplate->sData = sStamped;
-    if (bIcon) {
-        const WORD wIconLanguage = pGroup->wLanguage;
-        pGroup->sData = MakeIconGroup(images);
-        std::set<ULONG_PTR> replaced;
-        for (const GroupIconEntry& entry : oldEntries)
-            replaced.insert(entry.nId);
-        for (const IconImage& image : images)
-            replaced.insert(image.entry.nId);
-        resources.erase(std::remove_if(resources.begin(), resources.end(),
-                                       [&](const Resource& res) {
-                                           return res.type.Is((LPCSTR)RT_ICON) && res.name.s.empty() &&
-                                                  replaced.count(res.name.i);
-                                       }),
-                        resources.end());
-        for (const IconImage& image : images)
-            resources.push_back(
-                {ResId((LPCSTR)RT_ICON), ResId(MAKEINTRESOURCEA(image.entry.nId)), wIconLanguage, image.sBits, true});
-    }
-
-    // The platform refuses to write a read-only file, except under Wine run
-    // as root, which this makes refuse as well.
-    DWORD dwAttributes = GetFileAttributesA(sLauncher.c_str());
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY))
-        return Refuse(sLauncher, "cannot be changed: it is read-only");
-    // All of them are written again: Wine's UpdateResource does not delete a
-    // resource given no data, so the old images could not go one by one.
-    HANDLE hUpdate = BeginUpdateResourceA(sLauncher.c_str(), TRUE);
-    if (!hUpdate)
-        return Refuse(sLauncher, "cannot be changed: " + ErrorText(GetLastError()));
-    bool bUpdated = true;
-    for (Resource& res : resources)
-        bUpdated = bUpdated && UpdateResourceA(hUpdate, res.type.Get(), res.name.Get(), res.wLanguage, &res.sData[0],
-                                               (DWORD)res.sData.size());
-    if (!bUpdated) {
-        dwError = GetLastError();
-        EndUpdateResourceA(hUpdate, TRUE);
-        return Refuse(sLauncher, "the platform refused to change its resources: " + ErrorText(dwError));
-    }
-    if (!EndUpdateResourceA(hUpdate, FALSE))
-        return Refuse(sLauncher, "cannot be written: " + ErrorText(GetLastError()));
+    if (bIcon)
+        ReplaceIcon(&resources, pGroup, oldEntries, images);
+    std::string sWhyNot = WriteResources(sLauncher, &resources);
+    if (!sWhyNot.empty())
+        return Refuse(sLauncher, sWhyNot);
 
     std::string sSaid;
     if (bNotice)
-        sSaid += " the notice \"" + Ansi(sNotice) + "\" (was \"" + Ansi(sOldNotice) + "\")";
+        sSaid += " the notice \"" + Narrow(CP_UTF8, sNotice) + "\" (was \"" + Narrow(CP_UTF8, sOldNotice) + "\")";
     if (bIcon) {
-        sSaid += std::string(bNotice ? ";" : "") + " the icon of " + sIconFile + ", " + std::to_string(images.size()) +
-                 (images.size() == 1 ? " image:" : " images:");
+        sSaid += std::string(bNotice ? ";" : "") + " the icon of " + Narrow(CP_UTF8, Wide(CP_ACP, sIconFile)) + ", " +
+                 std::to_string(images.size()) + (images.size() == 1 ? " image:" : " images:");
         for (const IconImage& image : images)
             sSaid += " " + std::to_string(image.entry.bWidth ? image.entry.bWidth : 256) + "x" +
                      std::to_string(image.entry.bHeight ? image.entry.bHeight : 256) + "/" +
                      std::to_string(image.entry.wBitCount);
     }
-    printf("autorun-stamp: %s:%s\n", sLauncher.c_str(), sSaid.c_str());
+    Print(stdout, "autorun-stamp: " + Narrow(CP_UTF8, Wide(CP_ACP, sLauncher)) + ":" + sSaid + "\n");
     if (bNotice)
         WarnAboutNotice(sStamped, sNotice);
     return 0;

@@ -8,6 +8,7 @@
 //
 //   play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]
 //   play_demo --story LAUNCHER DISC_FOLDER SWITCHES SHOTS
+#include "stamp/console.h"
 #include "story.h"
 
 #include <stdio.h>
@@ -52,9 +53,10 @@ int main(int argc, char** argv)
             clean = clean && !GetUpdateRect(GetDlgItem(hwnd, id), NULL, FALSE);
         return clean;
     });
-    printf("play_demo: the dialog \"%s\" shows the buttons \"%s\" and \"%s\" and \"%s\"%s\n", Text(hwnd).c_str(),
-           Text(GetDlgItem(hwnd, 42)).c_str(), Text(GetDlgItem(hwnd, 43)).c_str(),
-           Text(GetDlgItem(hwnd, 0xFFFF)).c_str(), painted ? "" : " (not yet painted after 10 s)");
+    auto said = [](HWND h) { return "\"" + Narrow(CP_UTF8, Wide(CP_ACP, Text(h))) + "\""; };
+    Print(stdout, "play_demo: the dialog " + said(hwnd) + " shows the buttons " + said(GetDlgItem(hwnd, 42)) + " and " +
+                      said(GetDlgItem(hwnd, 43)) + " and " + said(GetDlgItem(hwnd, 0xFFFF)) +
+                      (painted ? "\n" : " (not yet painted after 10 s)\n"));
     if (argc == 4) {
         WaitForSingleObject(launcher.pi.hProcess, INFINITE);
         return 0;
