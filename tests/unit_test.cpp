@@ -66,6 +66,33 @@ TEST(Files, AreFoundByWildcard)
     EXPECT_EQ(handles, Handles()) << "a search left its handle open";
 }
 
+// The runtime's string functions, which serve this whole program, at the
+// ends of their strings and at their limits; the inputs are not constants,
+// which the compiler would work out itself.
+TEST(Strings, StopAtTheirEndsAndLimits)
+{
+    const std::string s[] = {"", " ", "  a b", "ab  ", "-A-Ax", "\xff", "abc", "ab"};
+    EXPECT_EQ(5u, strlen(s[2].c_str()));
+    EXPECT_EQ(2u, strspn(s[2].c_str(), s[1].c_str()));
+    EXPECT_EQ(0u, strspn(s[0].c_str(), s[1].c_str()));
+    EXPECT_EQ(2u, strcspn(s[3].c_str(), s[1].c_str()));
+    EXPECT_EQ(0u, strcspn(s[2].c_str(), s[1].c_str()));
+    EXPECT_EQ(4u, strcspn(s[3].c_str(), s[0].c_str()));
+    EXPECT_EQ(s[4].c_str() + 2, strstr(s[4].c_str(), s[4].c_str() + 2));
+    EXPECT_EQ(s[4].c_str(), strstr(s[4].c_str(), s[0].c_str()));
+    EXPECT_EQ(nullptr, strstr(s[3].c_str(), s[6].c_str()));
+    EXPECT_EQ(s[6].c_str() + 3, strchr(s[6].c_str(), 0));
+    EXPECT_EQ(nullptr, strchr(s[6].c_str(), '-'));
+    EXPECT_GT(0, strcmp(s[3].c_str(), s[6].c_str()));
+    EXPECT_LT(0, strcmp(s[5].c_str(), s[6].c_str())) << "characters compare as unsigned";
+    EXPECT_EQ(0, strcmp(s[6].c_str(), std::string(s[6]).c_str()));
+    char buffer[8];
+    memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(0, memcmp("abxxxxxx", strncpy(buffer, s[6].c_str(), 2), 8)) << "no terminator at the limit";
+    EXPECT_EQ(0, memcmp("ab\0\0xxxx", strncpy(buffer, s[7].c_str(), 4), 8));
+    EXPECT_EQ(0, memcmp("ab-A\0xxx", strncat(buffer, s[4].c_str(), 2), 8));
+}
+
 // The harness's drives are C:, D: and E: (CD-ROM drives), and Z:.
 TEST(Drives, AreTheCurrentOneAndTheCdroms)
 {

@@ -4,8 +4,10 @@
 #include <string.h>
 
 // A name without wildcards can match only the entry it names, whose
-// attributes come without a directory search, at a small part of its cost.
-// A name that ends in a separator or a drive names no entry of a directory.
+// attributes come without a directory search, at a small part of its cost
+// (not its size: GetFileAttributesExA, which gives both, is missing from
+// Windows 95). A name that ends in a separator or a drive names no entry of
+// a directory.
 static bool NamesOneEntry(const char* path, const char** pszName)
 {
     const char* szName = path;
@@ -32,11 +34,12 @@ int findfirst(const char* path, struct ffblk* ffblk, int attrib)
     const char* szName;
 
     if (NamesOneEntry(path, &szName)) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (strlen(szName) >= sizeof ffblk->ff_name || !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
-            (data.dwFileAttributes & dwSkipped))
+        if (strlen(szName) >= sizeof ffblk->ff_name)
             return -1;
-        Take(ffblk, data.dwFileAttributes, data.nFileSizeLow, szName);
+        DWORD dwAttrib = GetFileAttributesA(path);
+        if (dwAttrib == INVALID_FILE_ATTRIBUTES || (dwAttrib & dwSkipped))
+            return -1;
+        Take(ffblk, dwAttrib, INVALID_FILE_SIZE, szName);
         return 0;
     }
 

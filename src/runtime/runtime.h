@@ -18,7 +18,8 @@ const char* SkipProgramName(const char* szCommandLine);
 #define FA_DIREC  0x10
 
 // The entry that findfirst found. Its name is as the directory holds it
-// after a wildcard search, and as the path gave it otherwise.
+// after a wildcard search, and as the path gave it otherwise; its size is
+// known after a wildcard search only, INVALID_FILE_SIZE otherwise.
 struct ffblk {
     DWORD ff_attrib;
     DWORD ff_fsize;

@@ -12,24 +12,34 @@
 // The compiler runtime's static constructors; among them the one that
 // registers this module's unwind tables, without which no throw is caught.
 extern "C" void __main();
-// Tells msvcrt how to report a fatal error: in a message box, not on stderr.
-extern "C" void __set_app_type(int);
-const int GUI_APP = 2;
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLine, int nCmdShow);
 
-// The start-up code we leave out is also where atexit lives: msvcrt exports
-// it as data only. Its table is msvcrt's own, run by exit().
-extern "C" int __cdecl atexit(void(__cdecl* pfnFunction)(void))
+// What runs at exit, the last registered first: the static destructors and
+// the unwind tables' release, which the compiler runtime registers. The C
+// standard asks for room for 32.
+static void (*pfnAtExit[32])();
+static int iAtExit;
+
+extern "C" int atexit(void (*pfnFunction)())
 {
-    return _onexit(reinterpret_cast<_onexit_t>(pfnFunction)) ? 0 : -1;
+    if (iAtExit == 32)
+        return -1;
+    pfnAtExit[iAtExit++] = pfnFunction;
+    return 0;
+}
+
+extern "C" void exit(int iCode)
+{
+    while (iAtExit > 0)
+        pfnAtExit[--iAtExit]();
+    ExitProcess((UINT)iCode);
 }
 
 // The loader calls this with only the platform's stack alignment, 4 bytes on
 // 32-bit Windows; the code the compiler makes may expect 16.
 extern "C" __attribute__((force_align_arg_pointer, noreturn)) void WinMainCRTStartup()
 {
-    __set_app_type(GUI_APP);
     __main();
     exit(WinMain(GetModuleHandleA(NULL), NULL, const_cast<LPSTR>(SkipProgramName(GetCommandLineA())), SW_SHOWDEFAULT));
 }
