@@ -72,7 +72,7 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
         {"a picture of 24 bits", Picture(Bmp(24, 8, 8)), 1, {lead + "it has no colour table: 24 bits per pixel"}},
         {"no BMP", [](const TempDir& d) { WriteFile(d / "splash.bmp", "GIF89a"); }, 1, {lead + "it does not start with"}},
         {"a width of 0", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biWidth = 0; }), 1, {lead + "its width is not above 0"}},
-        {"4 GB of pixels claimed", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biWidth = b.info.biHeight = 65536; }),
+        {"2^31 colours claimed", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biClrUsed = 0x7fffffff; }),
          1, {lead + "the sizes it states are too large to hold"}},
         {"4096 x 4096 in a few run-length bytes", Picture(Bmp(8, 1, 1), [](Bmp& b) { Rle(b, 4096); }), 0,
          {"4096 x 4096: cut to the frame's inside"}},

@@ -90,7 +90,7 @@ public:
     static TRefusal LastRefusal;
     // The most pixels a picture may have, 4096 x 4096: more than any screen
     // shows, and a bound on the device bitmap made from it.
-    static const uint64 MaxPixels = 4096 * 4096;
+    static const uint64 MaxPixels = (uint64)4096 * 4096;
 
 protected:
     // Empty: no block.
