@@ -181,6 +181,12 @@ check(stamped.returncode == 0 and "no time stamp" not in stamped.stdout and veri
       "Timestamp Server Signature verification: ok" in verified.stdout,
       "no time stamp:\n" + stamped.stdout + stamped.stderr + verified.stdout + verified.stderr)
 
+# Without a display the checker cannot lay out the picture: it says so, and no verdict.
+checker = os.path.join(os.path.dirname(launcher), "autorun-check.exe")
+blind = run("wine", checker, "Z:" + folder, WINEDLLOVERRIDES="mscoree,mshtml=;winex11.drv=")
+check(blind.returncode == 2 and "cannot be made" in blind.stderr and "verdict" not in blind.stdout,
+      f"no display: {blind.returncode}\n{blind.stdout}{blind.stderr}")
+
 # The harness leaves alone a folder it did not make, such as the user's own prefix.
 mine = os.path.join(work, "my-prefix")
 os.makedirs(mine)

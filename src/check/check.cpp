@@ -68,10 +68,19 @@ static void Problem(const std::string& sText)
     Say("problem", sText);
 }
 
+// A platform call that the verdict rests on failed: no verdict, exit 2.
+[[noreturn]] static void Fail(const std::string& sWhat)
+{
+    Print(stderr, "autorun-check: " + sWhat + ": the disc cannot be judged here (error " +
+                      std::to_string(GetLastError()) + ")\n");
+    exit(2);
+}
+
 static std::string Message(UINT uId)
 {
     char szText[256];
-    LoadStringA(GetModuleHandleA(NULL), uId, szText, sizeof(szText));
+    if (!LoadStringA(GetModuleHandleA(NULL), uId, szText, sizeof(szText)))
+        Fail("message " + std::to_string(uId) + " is missing from the checker's resources");
     return szText;
 }
 
@@ -145,6 +154,32 @@ static std::wstring DecodeInf(const std::string& sBytes, bool* pbMarked)
     return Wide(CP_ACP, sBytes);
 }
 
+// autorun.inf's full path, for the profile functions.
+static std::wstring wsInfPath;
+
+// A value of autorun.inf as the platform's profile functions read it, which
+// is how the shell reads it; false when the section lacks the key.
+static bool Profile(const wchar_t* wszSection, const wchar_t* wszKey, std::wstring* pwsValue)
+{
+    std::wstring ws(65536, L'\0');
+    DWORD dwLength = GetPrivateProfileStringW(wszSection, wszKey, L"\x01", &ws[0], (DWORD)ws.size(), wsInfPath.c_str());
+    if (dwLength == 1 && ws[0] == L'\x01')
+        return false;
+    ws.resize(dwLength);
+    *pwsValue = ws;
+    return true;
+}
+
+static bool HasAutorunSection()
+{
+    std::wstring wsNames(65536, L'\0');
+    DWORD dwLength = GetPrivateProfileSectionNamesW(&wsNames[0], (DWORD)wsNames.size(), wsInfPath.c_str());
+    for (const wchar_t* p = wsNames.c_str(); p < wsNames.c_str() + dwLength && *p; p += lstrlenW(p) + 1)
+        if (!lstrcmpiW(p, L"autorun"))
+            return true;
+    return false;
+}
+
 // Who signed a program, as the platform's certificate functions read the
 // signature it carries: the signer's common name in UTF-8, "" when unsigned.
 static std::string Signer(const std::string& sPath)
@@ -190,48 +225,6 @@ static void CheckSignature(const std::string& sName, const std::string& sPath)
                        "on, and SmartScreen and the elevation prompt name an unknown publisher");
 }
 
-// The [autorun] section's keys and values, keys in lower case; false when
-// there is no such section.
-static bool ReadInf(const std::string& sInf, std::vector<std::pair<std::string, std::string>>* pKeys)
-{
-    bool bSection = false, bInAutorun = false;
-    size_t iStart = 0;
-    while (iStart < sInf.size()) {
-        size_t iEnd = sInf.find('\n', iStart);
-        if (iEnd == std::string::npos)
-            iEnd = sInf.size();
-        std::string sLine = sInf.substr(iStart, iEnd - iStart);
-        iStart = iEnd + 1;
-        size_t iFirst = sLine.find_first_not_of(" \t\r");
-        size_t iLast = sLine.find_last_not_of(" \t\r");
-        if (iFirst == std::string::npos || sLine[iFirst] == ';')
-            continue;
-        sLine = sLine.substr(iFirst, iLast - iFirst + 1);
-        if (sLine[0] == '[') {
-            bInAutorun = !lstrcmpiA(sLine.c_str(), "[autorun]");
-            bSection = bSection || bInAutorun;
-            continue;
-        }
-        size_t iEquals = sLine.find('=');
-        if (!bInAutorun || iEquals == std::string::npos)
-            continue;
-        std::string sKey = sLine.substr(0, sLine.find_last_not_of(" \t", iEquals - 1) + 1);
-        std::string sValue = sLine.substr(iEquals + 1);
-        sValue.erase(0, sValue.find_first_not_of(" \t"));
-        CharLowerBuffA(&sKey[0], (DWORD)sKey.size());
-        pKeys->push_back({sKey, sValue});
-    }
-    return bSection;
-}
-
-static const std::string* Key(const std::vector<std::pair<std::string, std::string>>& keys, const char* szKey)
-{
-    for (const auto& key : keys)
-        if (key.first == szKey)
-            return &key.second;
-    return NULL;
-}
-
 // A switch's value as the launcher takes it, cut to its 1023 characters.
 static std::string Switch(const char* szTail, const char* szToken, const char* szDefault)
 {
@@ -243,19 +236,20 @@ static std::string Switch(const char* szTail, const char* szToken, const char* s
 // What the platform does to text beyond ASCII in autorun.inf: without a
 // byte-order mark it reads the file in the ANSI code page, UTF-8 or not;
 // the launcher gets its line in that code page, whatever the file holds.
-static void CheckText(const std::string& sBytes, bool bMarked, const std::string& sCaption, const std::string* psLabel,
-                      const std::string* psOpenAsWritten)
+static void CheckText(const std::string& sBytes, bool bMarked, const std::wstring& wsValue, const std::wstring& wsLabel)
 {
+    std::string sCaption = Switch(SkipProgramName(Narrow(CP_ACP, wsValue).c_str()), "-C", DEFAULT_CAPTION);
     bool bBeyondAscii = std::any_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c >= 0x80; });
     if (!bMarked && bBeyondAscii &&
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data(), (int)sBytes.size(), NULL, 0))
         Say("warning",
-            "autorun.inf is UTF-8 without a byte-order mark, which Windows reads in the ANSI code page: "
-            "the caption shows as \"" +
-                Shown(sCaption) + "\"" + (psLabel ? " and the label as \"" + Shown(*psLabel) + "\"" : "") +
-                "; write it in UTF-16 with a byte-order mark (make-disc does)");
-    std::string sWritten =
-        psOpenAsWritten ? Switch(SkipProgramName(psOpenAsWritten->c_str()), "-C", DEFAULT_CAPTION) : "";
+            "autorun.inf is UTF-8 without a byte-order mark, which Windows reads in the ANSI code page: the caption "
+            "shows as \"" +
+                Narrow(CP_UTF8, Wide(CP_ACP, Shown(sCaption))) + "\"" +
+                (wsLabel.empty() ? "" : " and the label as \"" + Shown(Narrow(CP_UTF8, wsLabel)) + "\"") +
+                "; write it in UTF-16 with a byte-order mark (make-disc does)",
+            CP_UTF8);
+    std::string sWritten = Switch(SkipProgramName(Narrow(CP_UTF8, wsValue).c_str()), "-C", DEFAULT_CAPTION);
     BOOL bLost;
     Narrow(CP_ACP, Wide(CP_UTF8, sWritten), &bLost);
     if (bLost)
@@ -264,6 +258,41 @@ static void CheckText(const std::string& sBytes, bool bMarked, const std::string
                 std::to_string(GetACP()) +
                 ") cannot hold: a user whose code page cannot hold them sees \"?\" in their place",
             CP_UTF8);
+}
+
+// What the profile functions pass over without a word: a section or a key
+// given twice (they read the first) and a line that a NUL cuts short.
+static void CheckLines(const std::wstring& wsInf)
+{
+    std::vector<std::wstring> seen;
+    std::wstring wsSection;
+    for (size_t iStart = 0, iLine = 1; iStart < wsInf.size(); iLine++) {
+        size_t iEnd = std::min(wsInf.find(L'\n', iStart), wsInf.size());
+        std::wstring wsLine = wsInf.substr(iStart, iEnd - iStart);
+        iStart = iEnd + 1;
+        size_t iNul = std::min(wsLine.find(L'\0'), wsLine.size());
+        if (wsLine.find_first_not_of(std::wstring(L"\0\r", 2), iNul) != std::wstring::npos)
+            Say("warning",
+                "line " + std::to_string(iLine) + " of autorun.inf holds a NUL: Windows reads it only up to there");
+        wsLine.resize(iNul);
+        size_t iFirst = wsLine.find_first_not_of(L" \t\r"), iLast = wsLine.find_last_not_of(L" \t\r");
+        if (iFirst == std::wstring::npos || wsLine[iFirst] == L';')
+            continue;
+        wsLine = wsLine.substr(iFirst, iLast - iFirst + 1);
+        CharLowerBuffW(&wsLine[0], (DWORD)wsLine.size());
+        std::wstring wsName;
+        if (wsLine[0] == L'[') {
+            wsName = wsSection = wsLine.substr(0, wsLine.find(L']') + 1);
+        } else if (wsLine.find(L'=') != std::wstring::npos) {
+            wsName =
+                wsLine.substr(0, wsLine.find_last_not_of(L" \t", wsLine.find(L'=') - 1) + 1) + L"= in " + wsSection;
+        }
+        bool bOurs = wsSection == L"[autorun]" || wsSection == L"[autorun.amd64]";
+        if (bOurs && !wsName.empty() && std::find(seen.begin(), seen.end(), wsName) != seen.end())
+            Say("warning", Shown(Narrow(CP_UTF8, wsName)) + " is given twice in autorun.inf: Windows reads the first",
+                CP_UTF8);
+        seen.push_back(wsName);
+    }
 }
 
 // Walks the switches as an author wrote them, word by word, each value taken
@@ -321,10 +350,9 @@ static void CheckSwitches(const char* szTail)
 static RECT FrameInside()
 {
     RECT rInside = {0, 0, 0, 0}, rBorder, rWindow;
-    HRSRC hRes = FindResourceA(NULL, "SPLASH_SCREEN", (LPCSTR)RT_DIALOG);
-    if (!hRes)
-        return rInside;
-    std::string sTemplate((const char*)LockResource(LoadResource(NULL, hRes)), SizeofResource(NULL, hRes));
+    std::string sTemplate;
+    if (!ReadResource(NULL, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sTemplate))
+        Fail("the launcher's dialog is missing from the checker's resources");
     ((DLGTEMPLATE*)&sTemplate[0])->style &= ~WS_VISIBLE;
     WNDCLASSA wc;
     memset(&wc, 0, sizeof(wc));
@@ -334,8 +362,11 @@ static RECT FrameInside()
     wc.lpszClassName = "SPLASH_SCREEN";
     RegisterClassA(&wc);
     HWND hDialog = CreateDialogIndirectParamA(wc.hInstance, (DLGTEMPLATE*)&sTemplate[0], NULL, NULL, 0);
-    GetInterior(GetDlgItem(hDialog, IDC_PICTURE_FRAME), &rInside, &rBorder);
-    GetWindowRect(hDialog, &rWindow);
+    HWND hFrame = GetDlgItem(hDialog, IDC_PICTURE_FRAME);
+    // Without a display (a connection without one) no window can be made.
+    if (!hDialog || !hFrame || !GetWindowRect(hDialog, &rWindow))
+        Fail("the launcher's dialog cannot be made, to lay out its picture (no display?)");
+    GetInterior(hFrame, &rInside, &rBorder);
     OffsetRect(&rInside, -rWindow.left, -rWindow.top);
     DestroyWindow(hDialog);
     return rInside;
@@ -405,7 +436,8 @@ static void CheckPicture(const std::string& sName)
         return;
     }
     BITMAP bm;
-    GetObjectA(hBitmap, sizeof(bm), &bm);
+    if (!GetObjectA(hBitmap, sizeof(bm), &bm))
+        Fail("the picture's bitmap cannot be read back");
     DeleteBitmap(hBitmap, hPalette);
     RECT rInside = FrameInside();
     LONG iLeft, iTop, iWidth, iHeight;
@@ -454,6 +486,77 @@ static void CheckApplication(const std::string& sApp, const std::string& sDialog
             (bInstalled ? ": installed on this machine; the first button reads \"&Play\"" +
                               std::string(sDialog.empty() ? "" : ", and with -D the launcher does not appear")
                         : ": not installed on this machine; the first button reads \"" + Message(IDS_INSTALL) + "\""));
+}
+
+// The program a line of autorun.inf starts, as the launcher's start-up
+// takes it off its own line.
+static std::string ProgramOf(const std::string& sLine)
+{
+    const char* szTail = SkipProgramName(sLine.c_str());
+    std::string sProgram(sLine.c_str(), szTail - sLine.c_str());
+    sProgram.erase(sProgram.find_last_not_of(" \t") + 1);
+    if (!sProgram.empty() && sProgram[0] == '"')
+        sProgram = sProgram.substr(1, sProgram.find('"', 1) - 1);
+    return sProgram;
+}
+
+// Whether the file named by icon= is on the disc, and (Explorer shows it,
+// the taskbar the launcher's own) whether the launcher carries it too.
+static void CheckIcon(const std::string& sValue, const std::string& sLine)
+{
+    std::string sIcon = sValue.substr(0, sValue.find(',')), sProgram = ProgramOf(sLine), sFile;
+    if (!IsFile(OnDisc(sIcon).c_str())) {
+        Say("warning", Shown(sIcon) + ": icon= names a file not on the disc");
+        return;
+    }
+    std::string sSaid = ": on the disc";
+    HMODULE hLauncher = NULL;
+    if (lstrcmpiA(sIcon.c_str(), sProgram.c_str()) && IsFile(OnDisc(sProgram).c_str()) &&
+        (hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE)) &&
+        ReadBytes(OnDisc(sIcon), dwInfLimit, &sFile))
+        sSaid += CarriesIcon(hLauncher, sFile) ? ", and the launcher on the disc carries it"
+                                               : "; the launcher on the disc carries another icon, which the taskbar "
+                                                 "shows (make-disc --icon puts it in)";
+    if (hLauncher)
+        FreeLibrary(hLauncher);
+    Say("icon", Shown(sIcon) + sSaid);
+}
+
+// Judges what one line of autorun.inf starts: the launcher with its
+// switches, or (shellexecute=) a file that the shell opens.
+static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring& wsValue, const std::string& sBytes,
+                       bool bMarked, const std::wstring& wsLabel)
+{
+    std::string sLine = Narrow(CP_ACP, wsValue), sProgram = ProgramOf(sLine);
+    std::string sTopic = sKey + (bAmd64 ? " (64-bit Windows)" : "");
+    const char* szTail = SkipProgramName(sLine.c_str());
+    DWORD dwType;
+    Say(sTopic.c_str(), Shown(sLine));
+    if (!IsFile(OnDisc(sProgram).c_str())) {
+        Problem((bAmd64 ? "[AutoRun.Amd64]'s " : "") + sKey + "= starts " + Shown(sProgram) +
+                ", which is not a file on the disc");
+    } else if (sKey == "shellexecute" && !GetBinaryTypeA(OnDisc(sProgram).c_str(), &dwType)) {
+        Say(sTopic.c_str(), Shown(sProgram) +
+                                ": not a program: the shell opens it with its default verb, which is "
+                                "fine for a document or an MSI package; no launcher starts");
+        return;
+    } else {
+        CheckSignature(sProgram, OnDisc(sProgram));
+        HMODULE hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        CheckNotice(hLauncher, sProgram);
+        if (hLauncher)
+            FreeLibrary(hLauncher);
+    }
+    CheckSwitches(szTail);
+    Say("caption", "\"" + Shown(Switch(szTail, "-C", DEFAULT_CAPTION)) + "\"");
+    CheckText(sBytes, bMarked, wsValue, wsLabel);
+    std::string sWindowClass = Switch(szTail, "-P", NULL);
+    if (!sWindowClass.empty())
+        Say("stays away", std::string("while a window of class ") + Shown(sWindowClass) + " exists" +
+                              (FindWindowA(sWindowClass.c_str(), NULL) ? " (one does now)" : ""));
+    CheckPicture(Switch(szTail, "-S", DEFAULT_SPLASH_FILE));
+    CheckInstaller(Switch(szTail, "-I", DEFAULT_INSTALL_NAME));
+    CheckApplication(Switch(szTail, "-A", NULL), Switch(szTail, "-D", NULL));
 }
 
 // Names the disc's file system may not hold as they are.
@@ -505,67 +608,51 @@ int main(int argc, char** argv)
     }
     if (dwInfSize > dwInfLimit)
         Say("warning", "autorun.inf is larger than 1 MiB: only its first 1 MiB is read");
-
-    // The launcher is handed its line in the ANSI code page; the shell shows
-    // the label and the action as the file has them.
     bool bMarked;
-    std::wstring wsInf = DecodeInf(sBytes, &bMarked);
-    std::vector<std::pair<std::string, std::string>> keys, keysAsWritten;
-    ReadInf(Narrow(CP_UTF8, wsInf), &keysAsWritten);
-    if (!ReadInf(Narrow(CP_ACP, wsInf), &keys)) {
+    CheckLines(DecodeInf(sBytes, &bMarked));
+
+    // The values as the shell has them, through the platform's profile
+    // functions; 64-bit Windows takes a key from [AutoRun.Amd64] where that
+    // section holds it.
+    wsInfPath = Wide(CP_ACP, OnDisc("autorun.inf"));
+    if (!HasAutorunSection()) {
         Problem("autorun.inf has no [autorun] section: nothing starts the launcher");
         return 1;
     }
-    const std::string* psOpen = Key(keys, "open");
-    if (!psOpen || psOpen->empty()) {
-        Problem("autorun.inf has no open= line in [autorun]: nothing starts the launcher");
-        return 1;
-    }
-    Say("open", Shown(*psOpen));
-    const char* szTail = SkipProgramName(psOpen->c_str());
-    std::string sProgram(psOpen->c_str(), szTail - psOpen->c_str());
-    sProgram.erase(sProgram.find_last_not_of(" \t") + 1);
-    if (!sProgram.empty() && sProgram[0] == '"')
-        sProgram = sProgram.substr(1, sProgram.find('"', 1) - 1);
-    HMODULE hLauncher = NULL;
-    if (!IsFile(OnDisc(sProgram).c_str())) {
-        Problem("open= starts " + Shown(sProgram) + ", which is not a file on the disc");
-    } else {
-        CheckSignature(sProgram, OnDisc(sProgram));
-        hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-        if (!CheckNotice(hLauncher, sProgram) && hLauncher) {
-            FreeLibrary(hLauncher);
-            hLauncher = NULL;
+    struct TStart {
+        std::string sKey;
+        bool bAmd64;
+        std::wstring wsValue;
+    };
+    std::vector<TStart> starts;
+    std::wstring wsValue, wsOpen, wsLabel, wsIcon;
+    for (const wchar_t* wszKey : {L"open", L"shellexecute"}) {
+        std::string sKey = Narrow(CP_ACP, wszKey);
+        std::wstring ws32;
+        if (Profile(L"autorun", wszKey, &ws32) && !ws32.empty())
+            starts.push_back({sKey, false, ws32});
+        if (Profile(L"AutoRun.Amd64", wszKey, &wsValue) && !wsValue.empty() && wsValue != ws32) {
+            Say("warning", "64-bit Windows takes " + sKey + "= from [AutoRun.Amd64]: both are judged");
+            starts.push_back({sKey, true, wsValue});
         }
     }
-    for (const char* szKey : {"label", "action"})
-        if (const std::string* psValue = Key(keysAsWritten, szKey))
-            Say(szKey, Shown(*psValue), CP_UTF8);
-    if (const std::string* psIcon = Key(keys, "icon")) {
-        std::string sIcon = psIcon->substr(0, psIcon->find(',')), sFile, sSaid = ": on the disc";
-        bool bThere = IsFile(OnDisc(sIcon).c_str());
-        // Explorer shows icon=; the taskbar shows the launcher's own.
-        if (bThere && hLauncher && lstrcmpiA(sIcon.c_str(), sProgram.c_str()) &&
-            ReadBytes(OnDisc(sIcon), dwInfLimit, &sFile))
-            sSaid += CarriesIcon(hLauncher, sFile) ? ", and the launcher on the disc carries it"
-                                                   : "; the launcher on the disc carries another icon, which the "
-                                                     "taskbar shows (make-disc --icon puts it in)";
-        Say(bThere ? "icon" : "warning", Shown(sIcon) + (bThere ? sSaid : ": icon= names a file not on the disc"));
+    if (starts.empty()) {
+        Problem("autorun.inf has no open= or shellexecute= line in [autorun]: nothing starts the launcher");
+        return 1;
     }
-    if (hLauncher)
-        FreeLibrary(hLauncher);
-
-    CheckSwitches(szTail);
-    std::string sCaption = Switch(szTail, "-C", DEFAULT_CAPTION);
-    Say("caption", "\"" + Shown(sCaption) + "\"");
-    CheckText(sBytes, bMarked, sCaption, Key(keys, "label"), Key(keysAsWritten, "open"));
-    std::string sWindowClass = Switch(szTail, "-P", NULL);
-    if (!sWindowClass.empty())
-        Say("stays away", std::string("while a window of class ") + Shown(sWindowClass) + " exists" +
-                              (FindWindowA(sWindowClass.c_str(), NULL) ? " (one does now)" : ""));
-    CheckPicture(Switch(szTail, "-S", DEFAULT_SPLASH_FILE));
-    CheckInstaller(Switch(szTail, "-I", DEFAULT_INSTALL_NAME));
-    CheckApplication(Switch(szTail, "-A", NULL), Switch(szTail, "-D", NULL));
+    if (Profile(L"autorun", L"open", &wsOpen) && !wsOpen.empty() && Profile(L"autorun", L"shellexecute", &wsValue) &&
+        !wsValue.empty())
+        Say("warning",
+            "both open= and shellexecute= are set: Windows versions differ in which they start; both are "
+            "judged");
+    Profile(L"autorun", L"label", &wsLabel);
+    for (const wchar_t* wszKey : {L"label", L"action"})
+        if (Profile(L"autorun", wszKey, &wsValue))
+            Say(Narrow(CP_ACP, wszKey).c_str(), Shown(Narrow(CP_UTF8, wsValue)), CP_UTF8);
+    if (Profile(L"autorun", L"icon", &wsIcon))
+        CheckIcon(Narrow(CP_ACP, wsIcon), Narrow(CP_ACP, starts[0].wsValue));
+    for (const TStart& start : starts)
+        CheckStart(start.sKey, start.bAmd64, start.wsValue, sBytes, bMarked, wsLabel);
     int iLeft = 10000;
     CheckNames(sFolder, 1, &iLeft);
     if (iLeft < 0)
