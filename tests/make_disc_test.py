@@ -95,6 +95,12 @@ for said in ("signature: autorun.exe: signed by Zoë Spiele GmbH", "no time stam
 run("xorriso", "-indev", image, "-osirrox", "on", "-extract", "/autorun.exe", f"{work}/autorun.exe")
 verified = run("osslsigncode", "verify", "-CAfile", f"{work}/ca.pem", "-in", f"{work}/autorun.exe")
 check(verified.returncode == 0, "the signature does not verify:\n" + verified.stdout + verified.stderr)
+# Without a display the checker cannot lay out the picture: it says so, and no verdict.
+run("xorriso", "-osirrox", "on", "-indev", image, "-extract", "/", f"{work}/contents")
+checker = os.path.join(os.path.dirname(os.path.dirname(launcher)), os.environ["AUTORUN_ARCH"], "autorun-check.exe")
+blind = run("wine", checker, f"Z:{work}/contents", WINEDLLOVERRIDES="mscoree,mshtml=;winex11.drv=")
+check(blind.returncode == 2 and "cannot be made" in blind.stderr and "verdict" not in blind.stdout,
+      f"no display: {blind.returncode}\n{blind.stdout}{blind.stderr}")
 # Again, seconds later: the same bytes, signature included.
 first = open(image, "rb").read()
 again = run(*disc, SOURCE_DATE_EPOCH="1700000000")
@@ -180,12 +186,6 @@ verified = run("osslsigncode", "verify", "-CAfile", f"{work}/ca.pem", "-TSA-CAfi
 check(stamped.returncode == 0 and "no time stamp" not in stamped.stdout and verified.returncode == 0 and
       "Timestamp Server Signature verification: ok" in verified.stdout,
       "no time stamp:\n" + stamped.stdout + stamped.stderr + verified.stdout + verified.stderr)
-
-# Without a display the checker cannot lay out the picture: it says so, and no verdict.
-checker = os.path.join(os.path.dirname(launcher), "autorun-check.exe")
-blind = run("wine", checker, "Z:" + folder, WINEDLLOVERRIDES="mscoree,mshtml=;winex11.drv=")
-check(blind.returncode == 2 and "cannot be made" in blind.stderr and "verdict" not in blind.stdout,
-      f"no display: {blind.returncode}\n{blind.stdout}{blind.stderr}")
 
 # The harness leaves alone a folder it did not make, such as the user's own prefix.
 mine = os.path.join(work, "my-prefix")
