@@ -646,13 +646,13 @@ int main(int argc, char** argv)
             "both open= and shellexecute= are set: Windows versions differ in which they start; both are "
             "judged");
     Profile(L"autorun", L"label", &wsLabel);
+    for (const TStart& start : starts)
+        CheckStart(start.sKey, start.bAmd64, start.wsValue, sBytes, bMarked, wsLabel);
     for (const wchar_t* wszKey : {L"label", L"action"})
         if (Profile(L"autorun", wszKey, &wsValue))
             Say(Narrow(CP_ACP, wszKey).c_str(), Shown(Narrow(CP_UTF8, wsValue)), CP_UTF8);
     if (Profile(L"autorun", L"icon", &wsIcon))
         CheckIcon(Narrow(CP_ACP, wsIcon), Narrow(CP_ACP, starts[0].wsValue));
-    for (const TStart& start : starts)
-        CheckStart(start.sKey, start.bAmd64, start.wsValue, sBytes, bMarked, wsLabel);
     int iLeft = 10000;
     CheckNames(sFolder, 1, &iLeft);
     if (iLeft < 0)
