@@ -101,6 +101,20 @@ struct Child {
     std::string path, line, dir, show;
 };
 
+// While it lives, the programs this one starts take the DLLs `names` (as
+// "uxtheme,ole32") where their search finds them first, as Windows does:
+// Wine otherwise takes its own DLL of such a name, wherever the search
+// found one.
+struct SearchedDlls {
+    explicit SearchedDlls(const std::string& names)
+    {
+        GetEnvironmentVariableA("WINEDLLOVERRIDES", saved, sizeof saved);
+        SetEnvironmentVariableA("WINEDLLOVERRIDES", (std::string(saved) + ";" + names + "=n,b").c_str());
+    }
+    ~SearchedDlls() { SetEnvironmentVariableA("WINEDLLOVERRIDES", saved); }
+    char saved[512] = "";
+};
+
 // Runs `action` in this thread, answering with OK each box it shows: once
 // it is active, and read as it goes, since its text comes after. The boxes
 // as "caption|text".
