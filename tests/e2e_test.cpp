@@ -133,7 +133,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         const std::string exe = disc / "autorun.exe";
         ASSERT_TRUE(CopyFileA(kLauncher.c_str(), exe.c_str(), FALSE));
         ASSERT_TRUE(CopyFileA(PLANTED_DLL, (disc / "uxtheme.dll").c_str(), FALSE));
-        SearchedDlls searched("uxtheme");
+        SearchedDlls searched("autorun.exe", {"uxtheme"});
         Launcher launcher(exe, "-A" + app + " -I" + installer + c.args, disc.path);
         HWND hwnd = launcher.Window();
         if (!c.caption) {

@@ -15,7 +15,7 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
     // clang-format off
     const struct {
         const char *line, *token;
-        int length;
+        int length;  // 0: as the launcher takes it, with its default, into 1024
         const char* value;
     } cases[] = {
         {"-Agame.exe -Isetup.exe", "-I", 1024, "setup.exe"},
@@ -27,16 +27,20 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
         {"-Agame.exe -I", "-I", 1024, ""},
         {"-Agame.exe", "-A", 5, "game"},
         {"-Agame.exe", "-A", 1, ""},
+        {"-Agame.exe -I", "-I", 0, "setup.exe"},
     };
     // clang-format on
     for (auto& c : cases) {
         std::string line = c.line;
         char value[1100];
         memset(value, 'x', sizeof value);
-        ParseCommandLine(line.c_str(), value, c.length, c.token);
+        if (c.length)
+            ParseCommandLine(line.c_str(), value, c.length, c.token);
+        else
+            GetSwitch(line.c_str(), c.token, value);
         EXPECT_EQ(c.value, std::string(value)) << c.line << " " << c.token;
         EXPECT_EQ(c.line, line) << "the caller's line changed";
-        EXPECT_EQ('x', value[c.length]) << c.line << ": written past the buffer";
+        EXPECT_EQ('x', value[c.length ? c.length : 1024]) << c.line << ": written past the buffer";
     }
     // clang-format off
     const char* tails[][2] = {
@@ -278,7 +282,7 @@ TEST(Actions, TakeTheShellFromTheSystemFolder)
     for (const char* dll : {"shell32.dll", "ole32.dll"})
         ASSERT_TRUE(CopyFileA(PLANTED_DLL, (dir / dll).c_str(), FALSE));
     WriteFile(dir / "paper.autorun-test", "");
-    SearchedDlls searched("shell32,ole32");
+    SearchedDlls searched("starter.exe", {"shell32", "ole32"});
     Launcher run(starter.path, "/start " + dir / "paper.autorun-test", dir.path);
     EXPECT_EQ(1u, run.Exit()) << "the shell did not refuse the file";
     EXPECT_EQ("", ReadFile(dir / "shell32.dll.run") + ReadFile(dir / "ole32.dll.run")) << "loaded from beside it";

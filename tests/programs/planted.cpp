@@ -15,5 +15,5 @@ BOOL WINAPI DllMain(HINSTANCE hinstDll, DWORD dwReason, LPVOID)
             fclose(f);
         }
     }
-    return TRUE;
+    return FALSE;
 }
