@@ -271,10 +271,10 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
     pShellExecuteExA = NULL;
 }
 
-// Started through the shell, a program gets the shell and COM from the
-// system folder, not the DLLs of their names beside the program that starts
-// it (here the child, which does not restrict the search as the launcher
-// does). Its file has no program to open it: only the shell is asked.
+// A start through the shell takes the shell and COM from the system folder,
+// not the DLLs of their names beside the program that starts (here the
+// child, which leaves the search as it is, unlike the launcher). The file is
+// no program, and none opens it: the shell is asked, and refuses.
 TEST(Actions, TakeTheShellFromTheSystemFolder)
 {
     TempDir dir;

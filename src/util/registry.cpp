@@ -4,9 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-// An expandable string (REG_EXPAND_SZ, as "%ProgramFiles%\\...") replaced by
-// its expansion when that fits the buffer; the expansion's size, its
-// terminator included, or 0 when it cannot be made.
+// An expandable string (REG_EXPAND_SZ, as %ProgramFiles%\My Game\game.exe)
+// replaced by its expansion when that fits the buffer. The expansion's size,
+// its terminator included (too large to fit: the string stays as stored), or
+// 0 when it cannot be made.
 static DWORD Expand(char* szValue, unsigned int iValueSize)
 {
     char* szExpanded = (char*)malloc(iValueSize);

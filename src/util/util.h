@@ -17,8 +17,8 @@ int OpenRegistryKey(HKEY hTopKey, const char* szSubKey);
 // The value of the switch szToken in szACommandLine, or the empty string.
 void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength, const char* szToken);
 // The switch's value as the launcher takes it, into an option string of 1024
-// characters: the launcher's default where the value is empty ("-I",
-// "-C" and "-S" have one, options.h), else the empty string.
+// characters; where it is empty, the launcher's default for the switch
+// (options.h: "-I", "-C" and "-S" have one).
 void GetSwitch(const char* szCommandLine, const char* szToken, char* szValue);
 // Whether the application of the App Paths key szAppRegKey (below
 // HKEY_LOCAL_MACHINE) counts as installed: its unnamed value exists, even

@@ -1,6 +1,7 @@
 // A DLL planted where a program should not look for DLLs, copied under the
-// name of one the program or a system DLL loads by name. Once loaded it
-// writes the loading program's command line to "<its own path>.run".
+// name of one that the program or a system DLL loads by name. Once loaded it
+// writes the loading program's command line to "<its own path>.run" and
+// refuses to stay, so that the program goes on with the platform's own.
 #include <windows.h>
 
 #include <stdio.h>
