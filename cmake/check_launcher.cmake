@@ -40,6 +40,7 @@ KERNEL32 CreateFileA             95 NT3.1
 KERNEL32 CreateProcessA          95 NT3.1
 KERNEL32 CreateSemaphoreA        95 NT3.1 i686
 KERNEL32 ExitProcess             95 NT3.1
+KERNEL32 ExpandEnvironmentStringsA 95 NT3.1
 KERNEL32 FindClose               95 NT3.1
 KERNEL32 FindFirstFileA          95 NT3.1
 KERNEL32 FindNextFileA           95 NT3.1

@@ -8,7 +8,6 @@
 #include "resources/resource.h"
 #include "util/util.h"
 
-static const HKEY hKeyRoot = HKEY_LOCAL_MACHINE;
 static const char szAppName[] = "SPLASH_SCREEN";
 static const char szAppPathsKey[] = APP_PATHS_KEY;
 
@@ -62,28 +61,20 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLi
     wndclass.lpszClassName = szAppName;
     RegisterClassA(&wndclass);
 
-    szWindowClassName[0] = '\0';
-    ParseCommandLine(lpszCmdLine, szWindowClassName, 1024, "-P");
+    GetSwitch(lpszCmdLine, "-P", szWindowClassName);
     if (szWindowClassName[0] && FindWindowA(szWindowClassName, NULL))
         return 0;
 
-    ParseCommandLine(lpszCmdLine, szApp, 1024, "-A");
-    ParseCommandLine(lpszCmdLine, szInstallName, 1024, "-I");
-    szDialog[0] = '\0';
-    ParseCommandLine(lpszCmdLine, szDialog, 1024, "-D");
-    if (!szInstallName[0])
-        CopyOption(szInstallName, DEFAULT_INSTALL_NAME);
-    ParseCommandLine(lpszCmdLine, szCaption, 1024, "-C");
-    if (!szCaption[0])
-        CopyOption(szCaption, DEFAULT_CAPTION);
-    ParseCommandLine(lpszCmdLine, szSplashFile, 1024, "-S");
-    if (!szSplashFile[0])
-        CopyOption(szSplashFile, DEFAULT_SPLASH_FILE);
+    GetSwitch(lpszCmdLine, "-A", szApp);
+    GetSwitch(lpszCmdLine, "-I", szInstallName);
+    GetSwitch(lpszCmdLine, "-D", szDialog);
+    GetSwitch(lpszCmdLine, "-C", szCaption);
+    GetSwitch(lpszCmdLine, "-S", szSplashFile);
 
     CopyOption(szAppRegKey, szAppPathsKey);
     strncat(szAppRegKey, szApp, sizeof(szAppRegKey) - 1 - strlen(szAppRegKey));
 
-    iIsInstalled = GetRegistryValueData(hKeyRoot, szAppRegKey, NULL, szApp, 1024) != 1;
+    iIsInstalled = IsAppInstalled(szAppRegKey);
     if (szDialog[0] && iIsInstalled)
         return 0;
 

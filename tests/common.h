@@ -49,19 +49,19 @@ struct TempDir {
     std::string path;
 };
 
-// HKLM\<sub> in this program's registry view, which the launcher of the same
-// target reads; deleted with everything below it.
+// HKLM\<sub> (or below `root`) in this program's registry view, which the
+// launcher of the same target reads; deleted with everything below it.
 struct RegKey {
-    explicit RegKey(const std::string& s, bool create = true) : sub(s)
+    explicit RegKey(const std::string& s, bool create = true, HKEY r = HKEY_LOCAL_MACHINE) : sub(s), root(r)
     {
         HKEY h;
-        if (create && !RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, 0, 0, KEY_WRITE, 0, &h, 0))
+        if (create && !RegCreateKeyExA(root, sub.c_str(), 0, 0, 0, KEY_WRITE, 0, &h, 0))
             RegCloseKey(h);
     }
     ~RegKey()
     {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, sub.c_str());
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, sub.c_str());
+        RegDeleteTreeA(root, sub.c_str());
+        RegDeleteKeyA(root, sub.c_str());
     }
     // Stores `data` exactly: the platform counts a string's terminator in
     // when the byte after the data is zero, so the byte after is not.
@@ -69,11 +69,26 @@ struct RegKey {
     {
         std::string bytes = data + 'X';
         HKEY h;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_WRITE, &h));
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(root, sub.c_str(), 0, KEY_WRITE, &h));
         EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(h, name, 0, type, (const BYTE*)bytes.data(), (DWORD)data.size()));
         RegCloseKey(h);
     }
     std::string sub;
+    HKEY root;
+};
+
+// While it lives, the program named `exe` takes the DLLs `dlls` from where
+// its search finds them first, as Windows does: Wine otherwise takes its own
+// DLL of such a name wherever the search found one.
+struct SearchedDlls {
+    SearchedDlls(const std::string& exe, std::initializer_list<const char*> dlls)
+        : app("Software\\Wine\\AppDefaults\\" + exe, true, HKEY_CURRENT_USER),
+          overrides(app.sub + "\\DllOverrides", true, HKEY_CURRENT_USER)
+    {
+        for (const char* dll : dlls)
+            overrides.Set(dll, std::string("native,builtin", 15));
+    }
+    RegKey app, overrides;
 };
 
 // The child program copied to `path`; Wait() reads the command line, the

@@ -4,6 +4,8 @@
 #include "common.h"
 #include "story.h"
 
+#include <optional>
+
 namespace {
 
 // The splash dialog made hidden in this process from the launcher's own
@@ -44,8 +46,10 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
     const char kNoBitmap[] = "Error|Invalid Bitmap File. Make sure that file is a 256 colour BMP file.";
     const char kCannotInvoke[] = "Error|Could not invoke executable.";
     // Package: the installer is an MSI package on the disc, which registers
-    // the application once installed.
-    enum App { None, Installed, Unstartable, Package };
+    // the application once installed. Expandable: its values are as Windows
+    // writes its own, "%ProgramFiles%\..." unquoted, where C:\Program.exe is
+    // planted. Empty: the command has no data.
+    enum App { None, Installed, Unstartable, Package, Expandable, Empty };
     // Picture sizes below 1 are the frame's interior plus the negated value.
     // clang-format off
     const struct {
@@ -71,6 +75,8 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         {" -Shidden.bmp", None, "hidden.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
         {" -Sfolder.bmp", None, "folder.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
         {"", Package, nullptr, 8, 8, 8, "Talvik", 42, nullptr},
+        {"", Expandable, nullptr, 8, 8, 8, "Talvik", 42, nullptr},
+        {"", Empty, nullptr, 8, 8, 8, "Talvik", 42, kCannotInvoke},
     };
     // clang-format on
     HWND tmpl = SplashTemplate();
@@ -85,10 +91,15 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         Launcher msiexec("C:\\windows\\system32\\msiexec.exe", "/x " + std::string(MSI_PACKAGE) + " /qn", "C:\\");
         EXPECT_NE(STILL_ACTIVE, msiexec.Exit(60000)) << "msiexec /x did not end";
     };
+    const std::string programFiles = getenv("ProgramFiles") + std::string("\\");
     auto row = [&](const auto& c) {
         SCOPED_TRACE(std::string(c.args) + " app " + std::to_string(c.app) + ", " + std::to_string(c.bits) + " bits " +
                      std::to_string(c.width));
-        TempDir disc("D:\\"), appDir, pathDir;
+        const std::string root = c.app == Expandable ? programFiles : "";
+        TempDir disc("D:\\"), appDir(root), pathDir(root);
+        std::optional<Child> planted;
+        if (c.app == Expandable)
+            planted.emplace("C:\\Program.exe");
         Bmp bmp((WORD)c.bits, c.width > 0 ? c.width : interiorW - c.width,
                 c.height > 0 ? c.height : interiorH - c.height);
         // A picture named folder.bmp is a folder, one named hidden.bmp hidden.
@@ -104,13 +115,26 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             app = "autorun-msi-test.exe";
             installer = "(" + disc.path.substr(3) + "\\package.msi /qn)";
         }
-        RegKey key(kAppPaths + app, c.app == Installed || c.app == Unstartable);
-        std::string command = "\"" + game.path + (c.app == Unstartable ? ".missing" : "") + "\" -x";
-        if (c.app == Installed || c.app == Unstartable) {
-            key.Set(nullptr, command + '\0');
-            key.Set("Path", pathDir.path + '\0');
+        RegKey key(kAppPaths + app, c.app != None && c.app != Package);
+        std::string command = "\"" + game.path + (c.app == Unstartable ? ".missing" : "") + "\" -x",
+                    path = pathDir.path;
+        DWORD type = REG_SZ;
+        if (c.app == Expandable) {
+            command = "%ProgramFiles%\\" + game.path.substr(root.size());
+            path = "%ProgramFiles%\\" + path.substr(root.size());
+            type = REG_EXPAND_SZ;
         }
-        Launcher launcher(kLauncher, "-A" + app + " -I" + installer + c.args, disc.path);
+        if (c.app != None && c.app != Package) {
+            key.Set(nullptr, c.app == Empty ? "" : command + '\0', type);
+            key.Set("Path", path + '\0', type);
+        }
+        // The launcher on the disc, beside a DLL named as one that a system DLL
+        // loads once the dialog is made.
+        const std::string exe = disc / "autorun.exe";
+        ASSERT_TRUE(CopyFileA(kLauncher.c_str(), exe.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(PLANTED_DLL, (disc / "uxtheme.dll").c_str(), FALSE));
+        SearchedDlls searched("autorun.exe", {"uxtheme"});
+        Launcher launcher(exe, "-A" + app + " -I" + installer + c.args, disc.path);
         HWND hwnd = launcher.Window();
         if (!c.caption) {
             EXPECT_EQ(NULL, hwnd);
@@ -119,6 +143,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             return;
         }
         ASSERT_TRUE(hwnd) << "no dialog";
+        EXPECT_EQ("", ReadFile(disc / "uxtheme.dll.run")) << "loaded the DLL beside it";
         EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) << "not above others";
         EXPECT_EQ(c.app == None || c.app == Package ? "&Install" : "&Play", Text(GetDlgItem(hwnd, 42)));
         EXPECT_EQ("Cancel", Text(GetDlgItem(hwnd, 43)));
@@ -149,7 +174,6 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             << "; pixels unlike the picture's: " << wrong;
         // The checker, given the same disc, says what the launcher did.
         WriteFile(disc / "autorun.inf", "[autorun]\nopen=autorun.exe -A" + app + " -I" + installer + c.args);
-        WriteFile(disc / "autorun.exe", "MZ");
         std::string said = RunCheck(disc.path).second, box = launcher.boxes.empty() ? "" : launcher.boxes[0];
         std::string saw = !shown ? box.substr(box.find('|') + 1)
                           : w == bmp.info.biWidth && h == bmp.info.biHeight
@@ -170,10 +194,15 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         }
         if (c.button == 43 || c.box || c.app == Package)
             return;
-        Child& started = c.app == Installed ? game : setup;
+        // An unquoted path with blanks starts the program it names as a whole,
+        // not the planted one.
+        Child& started = c.app == None ? setup : game;
         ASSERT_TRUE(started.Wait()) << started.path << " did not start";
-        EXPECT_EQ(c.app == Installed ? command : "D:\\" + installer, started.line);
-        EXPECT_EQ(c.app == Installed ? pathDir.path : disc.path, started.dir);
+        EXPECT_EQ(c.app == Installed    ? command
+                  : c.app == Expandable ? '"' + game.path + '"'
+                                        : "D:\\" + installer,
+                  started.line);
+        EXPECT_EQ(c.app == None ? disc.path : pathDir.path, started.dir);
     };
     for (auto& c : cases)
         row(c);

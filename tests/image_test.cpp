@@ -182,15 +182,17 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
         (unsigned long long)memory.PeakWorkingSetSize / 1024, GetTickCount() - start);
 }
 
-// The palette holds the table's colours; both handles go when their
-// objects go, and not while a context still holds the palette. The splash
-// loader's pair is released whole.
+// The palette holds the table's colours (after the masks, for bit fields);
+// both handles go when their objects go, and not while a context still holds
+// the palette. The splash loader's pair is released whole.
 TEST(Gdi, PaletteAndBitmapHoldThePicture)
 {
-    for (WORD bits : {1, 4, 8}) {
+    for (WORD bits : {1, 4, 8, 16}) {
         Bmp bmp(bits, 9, 4);
-        bmp.info.biClrUsed = bits == 8 ? 12 : 0;
-        bmp.table.resize(bits == 8 ? 48 : bmp.table.size());
+        bmp.info.biClrUsed = bits >= 8 ? 12 : 0;
+        bmp.table = Bmp(8, 1, 1).table.substr(0, bits >= 8 ? 48 : bmp.table.size());
+        if (bits == 16)
+            bmp.info.biCompression = BI_BITFIELDS, bmp.masks = std::string("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
         TempDir dir;
         std::string name = dir / "p.bmp";
         WriteFile(name, bmp.Bytes());

@@ -15,7 +15,7 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
     // clang-format off
     const struct {
         const char *line, *token;
-        int length;
+        int length;  // 0: as the launcher takes it, with its default, into 1024
         const char* value;
     } cases[] = {
         {"-Agame.exe -Isetup.exe", "-I", 1024, "setup.exe"},
@@ -27,22 +27,26 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
         {"-Agame.exe -I", "-I", 1024, ""},
         {"-Agame.exe", "-A", 5, "game"},
         {"-Agame.exe", "-A", 1, ""},
+        {"-Agame.exe -I", "-I", 0, "setup.exe"},
     };
     // clang-format on
     for (auto& c : cases) {
         std::string line = c.line;
         char value[1100];
         memset(value, 'x', sizeof value);
-        ParseCommandLine(line.c_str(), value, c.length, c.token);
+        if (c.length)
+            ParseCommandLine(line.c_str(), value, c.length, c.token);
+        else
+            GetSwitch(line.c_str(), c.token, value);
         EXPECT_EQ(c.value, std::string(value)) << c.line << " " << c.token;
         EXPECT_EQ(c.line, line) << "the caller's line changed";
-        EXPECT_EQ('x', value[c.length]) << c.line << ": written past the buffer";
+        EXPECT_EQ('x', value[c.length ? c.length : 1024]) << c.line << ": written past the buffer";
     }
     // clang-format off
     const char* tails[][2] = {
         {"autorun.exe -Ax", "-Ax"}, {"\"C:\\My Disc\\a.exe\" -Ax", "-Ax"},
         {"  \t\"a b\"   -Ax  ", "-Ax  "}, {"a.exe\t-Ax", "-Ax"}, {"\"unclosed -Ax", ""},
-        {"a.exe", ""}, {"\"a\"-Ax", "-Ax"}, {"", ""},
+        {"a.exe", ""}, {"\"a\"-Ax", "-Ax"}, {"", ""}, {"\"a\tb\" -Ax", "b\" -Ax"},
     };
     // clang-format on
     for (auto& t : tails)
@@ -171,8 +175,8 @@ BOOL WINAPI RecordShell(SHELLEXECUTEINFOA* sei)
 enum Action { Launch, FromCd, Uninstall };
 
 // One action of each row, with the current directory D:\. @ is the folder
-// "D:\My Game", which holds game.exe and setup.msi; the App Paths key is
-// made when the row has a value (for Uninstall, always).
+// "D:\My Game", which holds game.exe, game launcher.exe and setup.msi; the
+// App Paths key is made when the row has a value (for Uninstall, always).
 TEST(Actions, StartOneProgramOrSayWhyNot)
 {
     // clang-format off
@@ -200,6 +204,7 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
         {Launch, "@\\game.exe  -x", true, "", 740, 0, "runas|@\\game.exe|-x|@", nullptr},
         {Launch, "@\\game -x", true, "", 740, 0, "runas|@\\game.exe|-x|@", nullptr},
         {Launch, "@\\none -x", true, "", 740, 0, "runas|D:\\My|Game\\none -x|@", nullptr},
+        {Launch, "@\\game launcher.exe", true, "", 740, 0, "runas|@\\game launcher.exe||@", nullptr},
         {FromCd, "", true, "DE", 0, 0, "D:\\cd.exe|@", nullptr},
         {FromCd, "", false, "E", 0, 0, "E:\\cd.exe|(null)", nullptr},
         {FromCd, "", false, "", 0, 0, "", "Error|Could not find executable."},
@@ -222,6 +227,7 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
     };
     CreateDirectoryA(folder.c_str(), NULL);
     WriteFile(folder + "\\game.exe", "MZ");
+    WriteFile(folder + "\\game launcher.exe", "MZ");
     WriteFile(folder + "\\setup.msi", "package");
     Child uninstaller(folder + "\\un.exe");
     pCreateProcessA = RecordCreate;
@@ -265,6 +271,23 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
     pShellExecuteExA = NULL;
 }
 
+// A start through the shell takes the shell and COM from the system folder,
+// not the DLLs of their names beside the program that starts (here the
+// child, which leaves the search as it is, unlike the launcher). The file is
+// no program, and none opens it: the shell is asked, and refuses.
+TEST(Actions, TakeTheShellFromTheSystemFolder)
+{
+    TempDir dir;
+    Child starter(dir / "starter.exe");
+    for (const char* dll : {"shell32.dll", "ole32.dll"})
+        ASSERT_TRUE(CopyFileA(PLANTED_DLL, (dir / dll).c_str(), FALSE));
+    WriteFile(dir / "paper.autorun-test", "");
+    SearchedDlls searched("starter.exe", {"shell32", "ole32"});
+    Launcher run(starter.path, "/start " + dir / "paper.autorun-test", dir.path);
+    EXPECT_EQ(1u, run.Exit()) << "the shell did not refuse the file";
+    EXPECT_EQ("", ReadFile(dir / "shell32.dll.run") + ReadFile(dir / "ole32.dll.run")) << "loaded from beside it";
+}
+
 TEST(Desktop, CopiesTextAndTellsThePlatform)
 {
     for (size_t length : {0, 5, 70000}) {
@@ -300,10 +323,10 @@ TEST(Resources, MakeBitmapsAndPalettes)
     ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
     HMODULE h = LoadLibraryExA(module.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     // The bitmap's width (0: none) and the palette: "untouched", "none", or
-    // its entries and the last one's colour.
+    // its entries, the last one's colour and the colour of pixel (1, 0).
     // clang-format off
     const std::pair<const char*, std::string> cases[] = {
-        {"GOOD", "3 16 " + std::to_string(RGB(105, 45, 240))}, {"RGB", "3 none"},
+        {"GOOD", "3 16 " + std::to_string(RGB(105, 45, 240)) + " " + std::to_string(RGB(7, 3, 254))}, {"RGB", "3 none"},
         {"SHORT", "0 none"}, {"CUT", "0 none"}, {"MISSING", "0 untouched"},
     };
     // clang-format on
@@ -316,8 +339,12 @@ TEST(Resources, MakeBitmapsAndPalettes)
         UINT n = palette == (HPALETTE)1 ? 0 : GetPaletteEntries(palette, 0, 256, (PALETTEENTRY*)entries);
         std::string got =
             std::to_string(b.bmWidth) + (palette == (HPALETTE)1 ? " untouched" : "") + (palette ? "" : " none");
+        HDC dc = CreateCompatibleDC(NULL);
+        SelectObject(dc, bitmap);
         if (n)
-            got += " " + std::to_string(n) + " " + std::to_string(entries[n - 1]);
+            got += " " + std::to_string(n) + " " + std::to_string(entries[n - 1]) + " " +
+                   std::to_string(GetPixel(dc, 1, 0));
+        DeleteDC(dc);
         EXPECT_EQ(c.second, got) << c.first;
         DeleteObject(bitmap);
         DeleteObject(n ? palette : NULL);

@@ -36,10 +36,30 @@ extern "C" void exit(int iCode)
     ExitProcess((UINT)iCode);
 }
 
+// DLLs that the launcher or a system DLL loads by name are looked for in the
+// system folder only, never beside the launcher on the disc or in the current
+// directory, where anyone who copies the disc can put one. Neither function is
+// imported, so that Windows 95, which has neither, still starts the launcher;
+// where only the second is there it takes the current directory out of the
+// search.
+static void RestrictDllSearch()
+{
+    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
+    auto pSetDefaultDllDirectories = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(
+        reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDefaultDllDirectories")));
+    if (pSetDefaultDllDirectories && pSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    auto pSetDllDirectoryA =
+        reinterpret_cast<BOOL(WINAPI*)(LPCSTR)>(reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDllDirectoryA")));
+    if (pSetDllDirectoryA)
+        pSetDllDirectoryA("");
+}
+
 // The loader calls this with only the platform's stack alignment, 4 bytes on
 // 32-bit Windows; the code the compiler makes may expect 16.
 extern "C" __attribute__((force_align_arg_pointer, noreturn)) void WinMainCRTStartup()
 {
+    RestrictDllSearch();
     __main();
     exit(WinMain(GetModuleHandleA(NULL), NULL, const_cast<LPSTR>(SkipProgramName(GetCommandLineA())), SW_SHOWDEFAULT));
 }

@@ -1,6 +1,8 @@
 // Finding one switch in the command-line tail and taking its value.
 #include "util.h"
 
+#include "options.h"
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -35,4 +37,15 @@ void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength, co
     }
 
     free(szCommandLine);
+}
+
+void GetSwitch(const char* szCommandLine, const char* szToken, char* szValue)
+{
+    static const char* const aszDefaults[][2] = {
+        {"-I", DEFAULT_INSTALL_NAME}, {"-C", DEFAULT_CAPTION}, {"-S", DEFAULT_SPLASH_FILE}};
+
+    ParseCommandLine(szCommandLine, szValue, 1024, szToken);
+    for (const auto& aszDefault : aszDefaults)
+        if (!szValue[0] && !strcmp(szToken, aszDefault[0]))
+            lstrcpynA(szValue, aszDefault[1], 1024);
 }

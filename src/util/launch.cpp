@@ -42,6 +42,12 @@ static int Launch(const char* szValue, const char* szPath)
     return ReportError(IDS_CANNOT_INVOKE);
 }
 
+int IsAppInstalled(const char* szAppRegKey)
+{
+    char szValue[1024];
+    return GetRegistryValueData(hKeyRoot, szAppRegKey, NULL, szValue, sizeof(szValue)) != 1;
+}
+
 int CheckAndLaunch(const char* szAppKey, const char* szInstallName)
 {
     char szValue[1024];

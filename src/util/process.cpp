@@ -74,6 +74,10 @@ const char* SplitCommandLine(const char* szLine, char* szFile)
         iLength = szEnd ? (size_t)(szEnd - szLine) : strlen(szLine);
         CopyName(szFile, szLine, iLength);
         szRest = szEnd ? szEnd + 1 : szLine + iLength;
+    } else if (IsFile(szLine)) {
+        iLength = strlen(szLine);
+        CopyName(szFile, szLine, iLength);
+        szRest = szLine + iLength;
     } else {
         iLength = 0;
         for (;;) {
@@ -141,12 +145,19 @@ int InvokeExecutable(const char* exe, const char* currentDir)
     memset(&si, 0, sizeof(si));
     si.cb = sizeof(si);
 
-    // The platform may write into the command line it is given.
+    // The platform may write into the command line it is given. A line with
+    // blanks that is one file's name is quoted: unquoted, the platform would
+    // try each part before a blank first (C:\Program.exe for
+    // C:\Program Files\...).
     size_t iSize = strlen(exe) + 1;
-    char* exeName = (char*)malloc(iSize);
+    char* exeName = (char*)malloc(iSize + 2);
     if (!exeName)
         return 0;
-    memcpy(exeName, exe, iSize);
+    bool bQuote = exe[strcspn(exe, " \t")] && IsFile(exe);
+    exeName[0] = '"';
+    memcpy(exeName + bQuote, exe, iSize);
+    if (bQuote)
+        memcpy(exeName + iSize, "\"", 2);
 
     const char* dirName = *currentDir ? currentDir : NULL;
     int retCode = pCreateProcessA(NULL, exeName, NULL, NULL, FALSE, 0, NULL, dirName, &si, &pi);

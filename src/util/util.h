@@ -7,7 +7,8 @@
 #include <shellapi.h>
 
 // Size in bytes of a value's data; exactly 1 when the key or the value does
-// not exist (an empty string value gives 1 as well).
+// not exist (an empty string value gives 1 as well). An expandable string
+// (REG_EXPAND_SZ) gives its expansion and the expansion's size.
 int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValueName, char* szValue,
                          unsigned int iValueSize);
 // 1 when szSubKey below hTopKey can be opened for reading, else 0.
@@ -15,6 +16,14 @@ int OpenRegistryKey(HKEY hTopKey, const char* szSubKey);
 
 // The value of the switch szToken in szACommandLine, or the empty string.
 void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength, const char* szToken);
+// The switch's value as the launcher takes it, into an option string of 1024
+// characters; where it is empty, the launcher's default for the switch
+// (options.h: "-I", "-C" and "-S" have one).
+void GetSwitch(const char* szCommandLine, const char* szToken, char* szValue);
+// Whether the application of the App Paths key szAppRegKey (below
+// HKEY_LOCAL_MACHINE) counts as installed: its unnamed value exists, even
+// without data, and is no empty string.
+int IsAppInstalled(const char* szAppRegKey);
 
 // The root of the current directory's drive ("D:\\") into a buffer of at
 // least 4 characters: 1, or 0 when the buffer is smaller or the current
@@ -26,7 +35,8 @@ int GetCurrentDrive(char* szCurrentDrive, int iLength);
 int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType);
 
 // Starts the command line exe in currentDir ("" for the launcher's own);
-// non-zero when the process was created. Nothing waits for it. A program
+// non-zero when the process was created. Nothing waits for it. A line that
+// names an existing file as a whole starts that file. A program
 // that needs elevation (error 740) is started again through the shell with
 // the "runas" verb, a file that is no program (193) with its default verb;
 // after a failure GetLastError() tells why, ERROR_CANCELLED when the user
@@ -34,9 +44,10 @@ int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType);
 int InvokeExecutable(const char* exe, const char* currentDir);
 // Whether szName names a file, not a folder.
 bool IsFile(const char* szName);
-// Takes the program off a command line as CreateProcessA does: a quoted name
-// runs to its closing quote; an unquoted one is the shortest part before a
-// blank that names a file (the first word when none does). The program goes
+// Takes the program off a command line as InvokeExecutable starts it: a
+// quoted name runs to its closing quote; an unquoted line that names a file
+// is that file; otherwise the name is the shortest part before a blank that
+// names a file (the first word when none does). The program goes
 // to szFile, at least 5 characters longer than the line; the parameters
 // that follow are returned.
 const char* SplitCommandLine(const char* szLine, char* szFile);

@@ -1,14 +1,19 @@
 // A program for the launch tests, copied under the names a test needs
 // (setup.exe, game.exe). It writes its command line, its current directory
 // and the show state it was given (-1 for none) to "<its own path>.run", one
-// per line, and exits.
+// per line, and exits. Given "/start LINE", it starts LINE as the launcher
+// does instead, and exits with 0 when it did.
 #include <windows.h>
 
 #include <stdio.h>
 #include <string.h>
 
+#include "util/util.h"
+
 int main()
 {
+    if (const char* start = strstr(GetCommandLineA(), " /start "))
+        return InvokeExecutable(start + 8, "") ? 0 : 1;
     char self[MAX_PATH], dir[MAX_PATH], record[MAX_PATH + 8], partial[MAX_PATH + 16];
     GetModuleFileNameA(NULL, self, sizeof self);
     GetCurrentDirectoryA(sizeof dir, dir);
