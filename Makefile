@@ -7,9 +7,8 @@ BUILD  := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -Wno-dev
 
 PREFIX ?= /usr/local
-SHARE  := $(DESTDIR)$(PREFIX)/share/autorun
 
-.PHONY: all help setup build test format format-check lint demo bench fuzz install uninstall clean check-reproducible $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+.PHONY: all help setup build test format format-check lint demo bench fuzz install uninstall dist clean check-reproducible $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
 
 all: build
 
@@ -24,7 +23,7 @@ help:
 	@echo 'make demo       the demo disc image, played under Wine (headless: the whole story,'
 	@echo '                with screenshots in build/demo/)'
 	@echo 'make check-reproducible  builds the commit again in build/reproducible and compares'
-	@echo '                every program with build/'
+	@echo '                every program and the release archives with build/'
 	@echo 'make bench      the splash picture'"'"'s load times and the time to a painted splash against'
 	@echo '                a minimal dialog program (i686, under Wine)'
 	@echo 'make fuzz       the reader over 1,000,000 damaged files (VARIANTS=, SEED=, CHECKS= through'
@@ -32,6 +31,8 @@ help:
 	@echo 'make install    make-disc and make-splash in $$PREFIX/bin, the launcher, the checker and'
 	@echo '                what they run in $$PREFIX/share/autorun (PREFIX=$(PREFIX))'
 	@echo 'make uninstall  removes exactly what make install put there'
+	@echo 'make dist       build/dist/autorun-VERSION.zip and .tar.gz: what make install puts, with'
+	@echo '                README, LICENSE, CHANGELOG.md and SHA256SUMS; the same bytes for the same commit'
 	@echo 'make setup      installs the Debian packages all of this needs (as root)'
 	@echo 'make clean      removes build/'
 	@echo 'Tools: tools/make-splash, tools/make-disc, tools/harness.sh, ... (each answers --help)'
@@ -53,6 +54,9 @@ $(ARCHES:%=tests-%): tests-%: build
 	  -DMINGW_THREADS=posix -DAUTORUN_TESTS=ON -DAUTORUN_EXE=$(CURDIR)/$(BUILD)/$*/autorun.exe \
 	  $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)/tests-$* -j2 -- --no-print-directory
+
+# The 64-bit suite unpacks the release archive.
+tests-x86_64: dist
 
 # The screen tests run once more on a screen smaller than the dialog.
 test: format-check lint $(ARCHES:%=tests-%)
@@ -100,38 +104,68 @@ fuzz: tests-i686 tests-x86_64
 	@AUTORUN_FUZZ_VARIANTS=$(VARIANTS) AUTORUN_FUZZ_SEED=$(SEED) AUTORUN_FUZZ_CHECKS=$(CHECKS) \
 	  tools/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/tests/unit_tests.exe --gtest_filter=Reader.*'
 
-# The commit built once more in a second folder: every program must come out
-# byte for byte as in build/. The demo's NSIS installer is left out (makensis
-# writes the time it ran into it).
+# The commit built once more in a second folder: every program, and the
+# release archives made with the commit's date, must come out byte for byte
+# as in build/. The demo's NSIS installer is left out (makensis writes the
+# time it ran into it).
 REPRO := $(BUILD)/reproducible
-check-reproducible: build
+check-reproducible: build dist
 	@[ -z "$$(git status --porcelain --untracked-files=no)" ] || \
 	  echo 'check-reproducible: the work tree has changes that are not committed; build/ holds them'
 	@rm -rf $(REPRO) && mkdir -p $(REPRO) && git archive HEAD | tar -x -C $(REPRO)
-	@$(MAKE) -s -C $(REPRO) build >$(REPRO).log 2>&1 || { cat $(REPRO).log; exit 1; }
-	@rc=0; cd $(BUILD) && for f in $(ARCHES:%=%/*.exe) $(ARCHES:%=%/demo/game.exe); do \
+	@$(MAKE) -s -C $(REPRO) build dist SOURCE_DATE_EPOCH=$(EPOCH) >$(REPRO).log 2>&1 || \
+	  { cat $(REPRO).log; exit 1; }
+	@rc=0; cd $(BUILD) && for f in $(ARCHES:%=%/*.exe) $(ARCHES:%=%/demo/game.exe) dist/*; do \
 	  if cmp -s $$f reproducible/build/$$f; then sha256sum $$f; else echo "DIFFERS: $$f"; rc=1; fi; \
 	done; exit $$rc
 
-# What an author uses, where a shell finds it: the tools in bin/; the
-# launcher, the checker, the demo player and the harness they run in under
-# share/autorun/, the 64-bit builds in its x86_64/ for machines whose Wine
-# cannot run 32-bit programs.
-TOOLS    := make-disc make-splash
+# What an author gets, one list for make install and make dist: FILE:PLACE:MODE,
+# PLACE under $PREFIX or in the archive's folder. The tools in bin/; the
+# launcher, the checker, the stamp, the demo player (make-disc --preview) and
+# the harness they run in under share/autorun/, the 64-bit builds in its
+# x86_64/ for machines whose Wine cannot run 32-bit programs, and the version
+# the tools answer; the documents in DOCS: share/doc/autorun/ installed, the
+# archive's top.
 PROGRAMS := autorun.exe autorun-check.exe autorun-stamp.exe play_demo.exe
-BIN      := $(DESTDIR)$(PREFIX)/bin
+DOCS      = share/doc/autorun
+SHIPPED   = tools/make-disc:bin/make-disc:755 tools/make-splash:bin/make-splash:755 \
+  tools/harness.sh:share/autorun/harness.sh:755 $(BUILD)/VERSION:share/autorun/VERSION:644 \
+  $(foreach p,$(PROGRAMS),$(BUILD)/i686/$p:share/autorun/$p:644 $(BUILD)/x86_64/$p:share/autorun/x86_64/$p:644) \
+  $(foreach d,README.md LICENSE CHANGELOG.md,$d:$(DOCS)/$d:644)
+# Puts each shipped file in its place under $$root.
+SHIP = for f in $(SHIPPED); do IFS=: read -r from to mode <<<"$$f" && \
+  install -D -m $$mode "$$from" "$$root/$$to" || exit 1; done
 
-install: build
-	install -d $(BIN) $(SHARE)/x86_64
-	install -m 755 $(addprefix tools/,$(TOOLS)) $(BIN)/
-	install -m 755 tools/harness.sh $(SHARE)/
-	install -m 644 $(addprefix $(BUILD)/i686/,$(PROGRAMS)) $(SHARE)/
-	install -m 644 $(addprefix $(BUILD)/x86_64/,$(PROGRAMS)) $(SHARE)/x86_64/
+# The version, as CMake's project() in CMakeLists.txt states it.
+VERSION := $(shell sed -n 's/^project(autorun VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
+$(BUILD)/VERSION: CMakeLists.txt
+	@[ -n "$(VERSION)" ] || { echo 'CMakeLists.txt: no "project(autorun VERSION ...)"' >&2; exit 1; }
+	@mkdir -p $(BUILD) && echo $(VERSION) >$@
+
+install: build $(BUILD)/VERSION
+	@root='$(DESTDIR)$(PREFIX)'; $(SHIP); echo "autorun $(VERSION) installed in $$root"
 
 uninstall:
-	rm -f $(addprefix $(BIN)/,$(TOOLS)) $(SHARE)/harness.sh $(addprefix $(SHARE)/,$(PROGRAMS)) \
-	  $(addprefix $(SHARE)/x86_64/,$(PROGRAMS))
-	-rmdir $(SHARE)/x86_64 $(SHARE) 2>/dev/null
+	@root='$(DESTDIR)$(PREFIX)'; for f in $(SHIPPED); do IFS=: read -r from to mode <<<"$$f" && \
+	  rm -f "$$root/$$to"; done; rmdir "$$root/share/autorun/x86_64" "$$root/share/autorun" "$$root/$(DOCS)" 2>/dev/null; \
+	  echo "autorun removed from $$root"
+
+# The release: the shipped files in autorun-VERSION/ with SHA256SUMS over
+# them, as a zip and a tar.gz. The same commit gives the same bytes: names in
+# one order, no folder entries in the zip, every date SOURCE_DATE_EPOCH's or
+# else the commit's, owners and modes fixed.
+DIST  := $(BUILD)/dist
+EPOCH  = $(or $(SOURCE_DATE_EPOCH),$(shell git log -1 --format=%ct 2>/dev/null))
+dist: DOCS := .
+dist: build $(BUILD)/VERSION
+	@[ -n "$(EPOCH)" ] || { echo 'dist: no date for the files: set SOURCE_DATE_EPOCH (this is no git checkout)' >&2; exit 1; }
+	@name=autorun-$(VERSION) root=$(DIST)/autorun-$(VERSION); rm -rf $(DIST) && $(SHIP) && cd $(DIST) && \
+	  (cd $$name && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS && chmod 644 SHA256SUMS) && \
+	  find $$name -exec touch -h -d @$(EPOCH) {} + && \
+	  find $$name -type f | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ $$name.zip && \
+	  tar -c --sort=name --format=gnu --owner=0 --group=0 --numeric-owner --mode=u+rwX,go=rX \
+	    --mtime=@$(EPOCH) $$name | gzip -9n >$$name.tar.gz && rm -r $$name && \
+	  for f in $$name.zip $$name.tar.gz; do echo "$(DIST)/$$f, $$(stat -c %s $$f) bytes, sha256 $$(sha256sum <$$f | cut -c1-64)"; done
 
 clean:
 	rm -rf $(BUILD)

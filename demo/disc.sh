@@ -6,12 +6,18 @@
 # is a test certificate, which no Windows trusts: it shows what signing
 # does, not who the publisher is.
 #
-#   demo/disc.sh BUILD_DIR OUT.iso    (BUILD_DIR: build/i686 or build/x86_64)
+#   demo/disc.sh BUILD_DIR OUT.iso [MAKE_DISC]
+#
+# BUILD_DIR (build/i686 or build/x86_64) holds the demo's installer, splash
+# and icon, and the launcher put on the disc; MAKE_DISC, an installed or
+# unpacked make-disc, puts its own launcher there instead.
 set -euo pipefail
 [[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=$1 out=$2
+build=$1 out=$2 make_disc=${3:-$top/tools/make-disc}
+launcher=(--launcher "$build/autorun.exe")
+[ $# -lt 3 ] || launcher=()
 work="$out.work"
 rm -rf "$work" && mkdir -p "$work/folder"
 cp "$build/demo/setup.exe" "$build/demo/splash.bmp" "$work/folder/"
@@ -28,8 +34,8 @@ openssl x509 -req -in "$work/publisher.csr" -CA "$work/ca.pem" -CAkey "$work/ca.
 openssl pkcs12 -export -inkey "$work/publisher.key" -in "$work/publisher.pem" -passout pass:demo \
   -out "$work/publisher.pfx"
 
-AUTORUN_SIGN_PASSWORD=demo "$top/tools/make-disc" "$work/folder" "$out" -Atalvik-demo.exe -Isetup.exe \
+AUTORUN_SIGN_PASSWORD=demo "$make_disc" "$work/folder" "$out" -Atalvik-demo.exe -Isetup.exe \
   '-C(Talvik Demo Disc)' -Ssplash.bmp -PTalvikDemoGame --label "Talvik Démo" \
   --notice "Copyright 2026 Talvik Demo Games" --icon "$build/demo/game.ico" \
-  --sign "$work/publisher.pfx" --launcher "$build/autorun.exe"
+  --sign "$work/publisher.pfx" "${launcher[@]}"
 rm -rf "$work"

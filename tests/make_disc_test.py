@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-# make-disc, as make install puts it, from an author's folder: the image's
-# names and volume id, its autorun.inf, the preview's pixels, the signature,
-# the same image twice, a refused disc and a forced one, refused signing
-# certificates, a time stamp, and the folder left as it was; make uninstall
-# after.
+# make-disc, as make install puts it, from an author's folder with an
+# autorun.inf of its own and a link to a file outside it: the image's names
+# and volume id, its autorun.inf, the preview's pixels, the signature, the
+# same image twice, a refused disc and a forced one with the folder's
+# autorun.inf as it stands, refused input, a time stamp, its --help, and the
+# folder left as it was; make uninstall after.
 #
 # usage: make_disc_test.py TOP PROGRAM.exe LAUNCHER.exe WORK_DIR
 import hashlib
@@ -24,6 +25,7 @@ failures = []
 def check(ok, what):
     if not ok:
         failures.append(what)
+        print("FAILED:", what, flush=True)
 
 
 def run(*args, **env):
@@ -53,9 +55,18 @@ for source, target, said in ((make_disc, "x.bmp", "not a picture"),
                              (os.path.join(work, "quarters.png"), "/proc/x.bmp", "cannot write")):
     before_input = open(source, "rb").read()
     refused = run(make_splash, source, os.path.join(work, target))
-    check(refused.returncode == 1 and said in refused.stderr, f"make-splash {source} {target}: {refused.stderr}")
+    check(refused.returncode == 2 and said in refused.stderr, f"make-splash {source} {target}: {refused.stderr}")
     check(open(source, "rb").read() == before_input, f"make-splash changed {source}")
 shutil.copy(program, os.path.join(folder, "setup.exe"))
+# The author's autorun.inf, in the ANSI code page as Windows reads a file
+# without a byte-order mark: its open=, label= and icon= are replaced, a
+# second open= dropped, the rest kept.
+theirs = ("; made by hand\r\n[AutoRun]\r\nopen=setup.exe\r\nlabel=Old\r\naction=Install it\r\nicon=old.ico\r\n"
+          "shell\\readme=Lies mich für dich\r\nopen=second.exe\r\n[Content]\r\nMusicFiles=false\r\n")
+open(os.path.join(folder, "autorun.inf"), "wb").write(theirs.encode("cp1252"))
+# A link to a file outside the folder, which Joliet holds as the file.
+open(os.path.join(work, "readme.txt"), "w").write("read me")
+os.symlink(os.path.join(work, "readme.txt"), os.path.join(folder, "readme.txt"))
 before = state(folder)
 
 # A test authority, and certificates it made: one for code signing, one for
@@ -90,7 +101,9 @@ disc = [make_disc, folder, image, "-Agame.exe", "-C(My Game)", "--label", "MY DI
 made = run(*disc, "--preview", shot, SOURCE_DATE_EPOCH="1700000000")
 check(made.returncode == 0, "make-disc failed:\n" + made.stdout + made.stderr)
 for said in ("signature: autorun.exe: signed by Zoë Spiele GmbH", "no time stamp", "notice: \"© 2026 Zoë Spiele\"",
-             "icon: game.ico: on the disc, and the launcher on the disc carries it"):
+             "icon: game.ico: on the disc, and the launcher on the disc carries it",
+             "open=setup.exe replaced by open=autorun.exe -Agame.exe -C(My Game)",
+             "label=Old replaced by label=MY DISC ü", "icon=old.ico replaced by icon=game.ico", "open=second.exe dropped"):
     check(said in made.stdout, f"not said: {said}\n{made.stdout}")
 run("xorriso", "-indev", image, "-osirrox", "on", "-extract", "/autorun.exe", f"{work}/autorun.exe")
 verified = run("osslsigncode", "verify", "-CAfile", f"{work}/ca.pem", "-in", f"{work}/autorun.exe")
@@ -110,16 +123,15 @@ check(state(folder) == before, "the author's folder changed")
 for tree in ("nojoliet", "norock"):
     listing = run("xorriso", "-read_fs", tree, "-indev", image, "-ls", "/")
     listing = listing.stdout + listing.stderr
-    for name in ("autorun.exe", "autorun.inf", "game.ico", "setup.exe", "splash.bmp"):
+    for name in ("autorun.exe", "autorun.inf", "game.ico", "readme.txt", "setup.exe", "splash.bmp"):
         check(f"'{name}'" in listing, f"{name} not in the listing ({tree}):\n{listing}")
     check("Volume id    : 'MY DISC ü'" in listing, "volume id:\n" + listing)
 run("xorriso", "-indev", image, "-osirrox", "on", "-extract", "/autorun.inf", os.path.join(work, "autorun.inf"))
 inf = open(os.path.join(work, "autorun.inf"), "rb").read()
 check(inf.startswith(b"\xff\xfe"), f"no UTF-16 byte-order mark: {inf[:20]}")
 inf = inf.decode("utf-16")
-for line in ("[autorun]\r\n", "open=autorun.exe -Agame.exe -C(My Game)\r\n", "icon=game.ico\r\n",
-             "label=MY DISC ü\r\n"):
-    check(line in inf, f"{line!r} not in autorun.inf:\n{inf}")
+check(inf == theirs.replace("open=setup.exe", "open=autorun.exe -Agame.exe -C(My Game)").replace("label=Old", "label=MY DISC ü")
+      .replace("icon=old.ico", "icon=game.ico").replace("open=second.exe\r\n", ""), "autorun.inf:\n" + inf)
 
 # The picture whole in the preview of the dialog's window, where the checker
 # says the layout puts it: each quarter's colour over its 30 x 20.
@@ -137,25 +149,40 @@ if os.path.exists(shot) and where:
 else:
     check(False, "no preview")
 
-# A disc the checker fails (no installer at its root): refused, then forced.
+# A disc the checker fails (no installer at its root): refused, then forced
+# with the folder's autorun.inf as it stands.
 os.remove(os.path.join(folder, "setup.exe"))
 refused = run(make_disc, folder, image + ".2", "-Agame.exe", "--launcher", launcher)
 check(refused.returncode == 1 and "no image made" in refused.stderr and not os.path.exists(image + ".2"),
       "a failing disc was not refused:\n" + refused.stdout + refused.stderr)
 check("problem: installer setup.exe" in refused.stdout, "the finding is not said:\n" + refused.stdout)
-forced = run(make_disc, folder, image + ".2", "-Agame.exe", "--launcher", launcher, "--force")
+forced = run(make_disc, folder, image + ".2", "--launcher", launcher, "--force", "--keep-inf")
 check(forced.returncode == 0 and os.path.exists(image + ".2"), "--force made no image:\n" + forced.stderr)
+run("xorriso", "-indev", image + ".2", "-osirrox", "on", "-extract", "/autorun.inf", f"{work}/kept.inf")
+check(open(f"{work}/kept.inf", "rb").read() == theirs.encode("cp1252"), "--keep-inf changed autorun.inf")
 shutil.copy(program, os.path.join(folder, "setup.exe"))
 
-# What make-disc refuses to sign or stamp: no image, and the reason.
-for options, password, said in ((["--sign", f"{work}/code.pfx"], "wrong", "a wrong password"),
-                                (["--sign", f"{work}/none.pfx"], "secret", "is not for code signing"),
-                                (["--sign", f"{work}/old.pfx"], "secret", "expired on"),
-                                (["--icon", f"{work}/password"], "", "not an icon")):
-    refused = run(make_disc, folder, image + ".3", "-Agame.exe", "--launcher", launcher, *options,
-                  AUTORUN_SIGN_PASSWORD=password)
-    check(refused.returncode == 1 and said in refused.stderr and not os.path.exists(image + ".3"),
+# What make-disc refuses to write, sign, stamp or copy: no image, and the reason.
+broken = os.path.join(work, "broken")
+os.makedirs(broken)
+os.symlink("gone.txt", os.path.join(broken, "notes.txt"))
+for source, options, password, said in (
+        (folder, ["--sign", f"{work}/code.pfx"], "wrong", "a wrong password"),
+        (folder, ["--sign", f"{work}/none.pfx"], "secret", "is not for code signing"),
+        (folder, ["--sign", f"{work}/old.pfx"], "secret", "expired on"),
+        (folder, ["--icon", f"{work}/password"], "", "not an icon"),
+        (folder, ["--label", "Game\r\nopen=other.exe"], "", "--label: $'Game\\r\\nopen=other.exe' holds a control"),
+        (folder, ["-C(A\tB)"], "", "-C(A\\tB)' holds a control character"),
+        (folder, ["--keep-inf", "-Agame.exe"], "", "--keep-inf: the launcher switches -Agame.exe"),
+        (broken, [], "", "no file:\n  notes.txt")):
+    refused = run(make_disc, source, image + ".3", "--launcher", launcher, *options, AUTORUN_SIGN_PASSWORD=password)
+    check(refused.returncode == 2 and said in refused.stderr and not os.path.exists(image + ".3"),
           f"{options} not refused with '{said}':\n{refused.stderr}")
+
+# --help says every option make-disc takes and every variable an author may set for it.
+helped, script = run(make_disc, "--help"), open(make_disc).read()
+for word in set(re.findall(r"^ +(--[a-z-]+)\)", script, re.M) + re.findall(r"\$\{([A-Z_]+):?[-+]", script)):
+    check(helped.returncode == 0 and word in helped.stdout, f"{word} not in make-disc --help")
 
 
 # A time-stamping authority on this machine: openssl ts answers the request.
@@ -198,6 +225,4 @@ run("make", "-s", "-C", top, "uninstall", "PREFIX=" + prefix)
 left = [os.path.join(d, f) for d, _, files in os.walk(prefix) for f in files]
 check(not left, f"make uninstall left {left}")
 
-for failure in failures:
-    print("FAILED:", failure)
 sys.exit(1 if failures else 0)

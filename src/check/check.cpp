@@ -25,6 +25,7 @@
 
 static const char szUsage[] =
     "usage: autorun-check [FOLDER]\n"
+    "       autorun-check --help | --version\n"
     "\n"
     "Says what the launcher will do with the disc whose root is FOLDER (default:\n"
     "the current directory), from FOLDER\\autorun.inf: the caption, the picture and\n"
@@ -585,6 +586,10 @@ static void CheckNames(const std::string& sDir, int iDepth, int* piLeft)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && !strcmp(argv[1], "--version")) {
+        puts("autorun-check " AUTORUN_VERSION);
+        return 0;
+    }
     if (argc > 2 || (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "/?")))) {
         fputs(szUsage, argc == 2 ? stdout : stderr);
         return argc == 2 ? 0 : 2;

@@ -16,6 +16,7 @@
 
 static const char szUsage[] =
     "usage: autorun-stamp LAUNCHER.exe [--notice TEXT] [--icon FILE.ico]\n"
+    "       autorun-stamp --help | --version\n"
     "\n"
     "Stamps LAUNCHER.exe, a copy of the launcher, in place for one disc:\n"
     "  --notice TEXT    TEXT becomes the publisher's notice under the picture\n"
@@ -225,12 +226,14 @@ int main()
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::string sLauncher, sIconFile;
     std::wstring sNotice;
-    bool bNotice = false, bIcon = false, bHelp = false, bBad = !argv;
+    bool bNotice = false, bIcon = false, bHelp = false, bVersion = false, bBad = !argv;
     for (int i = 1; argv && i < argc; i++) {
         std::wstring sArg = argv[i];
         bool bValue = i + 1 < argc;
         if (sArg == L"--help" || sArg == L"-h" || sArg == L"/?")
             bHelp = true;
+        else if (sArg == L"--version" && argc == 2)
+            bVersion = true;
         else if (sArg == L"--notice" && bValue && !bNotice)
             bNotice = true, sNotice = argv[++i];
         else if (sArg == L"--icon" && bValue && !bIcon)
@@ -241,6 +244,10 @@ int main()
             bBad = true;
     }
     LocalFree(argv);
+    if (bVersion) {
+        puts("autorun-stamp " AUTORUN_VERSION);
+        return 0;
+    }
     if (bHelp || bBad || sLauncher.empty() || (!bNotice && !bIcon)) {
         fputs(szUsage, bHelp ? stdout : stderr);
         return bHelp ? 0 : 2;
