@@ -226,12 +226,13 @@ static void CheckSignature(const std::string& sName, const std::string& sPath)
                        "on, and SmartScreen and the elevation prompt name an unknown publisher");
 }
 
-// A switch's value as the launcher takes it, cut to its 1023 characters.
-static std::string Switch(const char* szTail, const char* szToken, const char* szDefault)
+// A switch's value as the launcher takes it, its default included, cut to
+// its 1023 characters.
+static std::string Switch(const char* szTail, const char* szToken)
 {
     char szValue[1024];
-    ParseCommandLine(szTail, szValue, sizeof(szValue), szToken);
-    return *szValue || !szDefault ? szValue : szDefault;
+    GetSwitch(szTail, szToken, szValue);
+    return szValue;
 }
 
 // What the platform does to text beyond ASCII in autorun.inf: without a
@@ -239,7 +240,7 @@ static std::string Switch(const char* szTail, const char* szToken, const char* s
 // the launcher gets its line in that code page, whatever the file holds.
 static void CheckText(const std::string& sBytes, bool bMarked, const std::wstring& wsValue, const std::wstring& wsLabel)
 {
-    std::string sCaption = Switch(SkipProgramName(Narrow(CP_ACP, wsValue).c_str()), "-C", DEFAULT_CAPTION);
+    std::string sCaption = Switch(SkipProgramName(Narrow(CP_ACP, wsValue).c_str()), "-C");
     bool bBeyondAscii = std::any_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c >= 0x80; });
     if (!bMarked && bBeyondAscii &&
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data(), (int)sBytes.size(), NULL, 0))
@@ -250,7 +251,7 @@ static void CheckText(const std::string& sBytes, bool bMarked, const std::wstrin
                 (wsLabel.empty() ? "" : " and the label as \"" + Shown(Narrow(CP_UTF8, wsLabel)) + "\"") +
                 "; write it in UTF-16 with a byte-order mark (make-disc does)",
             CP_UTF8);
-    std::string sWritten = Switch(SkipProgramName(Narrow(CP_UTF8, wsValue).c_str()), "-C", DEFAULT_CAPTION);
+    std::string sWritten = Switch(SkipProgramName(Narrow(CP_UTF8, wsValue).c_str()), "-C");
     BOOL bLost;
     Narrow(CP_ACP, Wide(CP_UTF8, sWritten), &bLost);
     if (bLost)
@@ -478,10 +479,9 @@ static void CheckInstaller(const std::string& sValue)
 static void CheckApplication(const std::string& sApp, const std::string& sDialog)
 {
     std::string sKey = std::string(APP_PATHS_KEY) + sApp;
-    char szCommand[1024];
     if (sApp.empty())
         Say("warning", "no -A: the launcher reads the App Paths key itself and never finds an application to play");
-    bool bInstalled = GetRegistryValueData(HKEY_LOCAL_MACHINE, sKey.c_str(), NULL, szCommand, 1024) != 1;
+    bool bInstalled = IsAppInstalled(sKey.c_str());
     Say("application",
         "HKLM\\" + Shown(sKey) +
             (bInstalled ? ": installed on this machine; the first button reads \"&Play\"" +
@@ -549,15 +549,15 @@ static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring&
             FreeLibrary(hLauncher);
     }
     CheckSwitches(szTail);
-    Say("caption", "\"" + Shown(Switch(szTail, "-C", DEFAULT_CAPTION)) + "\"");
+    Say("caption", "\"" + Shown(Switch(szTail, "-C")) + "\"");
     CheckText(sBytes, bMarked, wsValue, wsLabel);
-    std::string sWindowClass = Switch(szTail, "-P", NULL);
+    std::string sWindowClass = Switch(szTail, "-P");
     if (!sWindowClass.empty())
         Say("stays away", std::string("while a window of class ") + Shown(sWindowClass) + " exists" +
                               (FindWindowA(sWindowClass.c_str(), NULL) ? " (one does now)" : ""));
-    CheckPicture(Switch(szTail, "-S", DEFAULT_SPLASH_FILE));
-    CheckInstaller(Switch(szTail, "-I", DEFAULT_INSTALL_NAME));
-    CheckApplication(Switch(szTail, "-A", NULL), Switch(szTail, "-D", NULL));
+    CheckPicture(Switch(szTail, "-S"));
+    CheckInstaller(Switch(szTail, "-I"));
+    CheckApplication(Switch(szTail, "-A"), Switch(szTail, "-D"));
 }
 
 // Names the disc's file system may not hold as they are.
