@@ -19,7 +19,7 @@
 #include "options.h"
 #include "resources/resource.h"
 #include "runtime/runtime.h"
-#include "stamp/console.h"
+#include "stamp/toolio.h"
 #include "stamp/launcherres.h"
 #include "util/util.h"
 
@@ -93,33 +93,21 @@ static std::string OnDisc(const std::string& sName)
     return sFolder + "\\" + (sName[0] == '\\' ? sName.substr(1) : sName);
 }
 
-// A file's first dwLimit bytes; its whole size through *pdwSize when given.
-static bool ReadBytes(const std::string& sPath, DWORD dwLimit, std::string* psBytes, DWORD* pdwSize = NULL)
-{
-    HANDLE hFile = CreateFileA(sPath.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD dwRead = 0;
-    psBytes->assign(dwLimit, '\0');
-    ReadFile(hFile, &(*psBytes)[0], dwLimit, &dwRead, NULL);
-    psBytes->resize(dwRead);
-    if (pdwSize)
-        *pdwSize = GetFileSize(hFile, NULL);
-    CloseHandle(hFile);
-    return true;
-}
-
 // The publisher's notice that the launcher on the disc shows, said as it
 // stands, with a warning where it is the launcher's own or cut by its
-// control; false when the program is not the launcher.
-static bool CheckNotice(HMODULE hLauncher, const std::string& sProgram)
+// control.
+static void CheckNotice(const std::string& sProgram)
 {
     std::string sTemplate, sOwnTemplate;
     std::wstring wsNotice, wsOwn;
-    if (!hLauncher || !ReadResource(hLauncher, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sTemplate) ||
-        !GetNotice(sTemplate, &wsNotice)) {
+    HMODULE hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    bool bLauncher = hLauncher && ReadResource(hLauncher, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sTemplate) &&
+                     GetNotice(sTemplate, &wsNotice);
+    if (hLauncher)
+        FreeLibrary(hLauncher);
+    if (!bLauncher) {
         Say("warning", Shown(sProgram) + " is not the launcher: it has no splash dialog of the launcher's");
-        return false;
+        return;
     }
     Say("notice", "\"" + Shown(Narrow(CP_UTF8, wsNotice)) + "\"", CP_UTF8);
     if (ReadResource(NULL, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sOwnTemplate) && GetNotice(sOwnTemplate, &wsOwn) &&
@@ -131,7 +119,6 @@ static bool CheckNotice(HMODULE hLauncher, const std::string& sProgram)
     if (MeasureNotice(sTemplate, &iNotice, &iControl) && iNotice > iControl)
         Say("warning", "the notice is " + std::to_string(iNotice) + " pixels wide at the dialog's font, its control " +
                            std::to_string(iControl) + ": the control cuts it");
-    return true;
 }
 
 // autorun.inf's text as the platform's profile functions read it: UTF-16 in
@@ -235,15 +222,20 @@ static std::string Switch(const char* szTail, const char* szToken)
     return szValue;
 }
 
-// What the platform does to text beyond ASCII in autorun.inf: without a
-// byte-order mark it reads the file in the ANSI code page, UTF-8 or not;
-// the launcher gets its line in that code page, whatever the file holds.
-static void CheckText(const std::string& sBytes, bool bMarked, const std::wstring& wsValue, const std::wstring& wsLabel)
+// Whether autorun.inf's bytes are UTF-8 beyond ASCII without a byte-order
+// mark, which the platform reads in the ANSI code page all the same.
+static bool IsUnmarkedUtf8(const std::string& sBytes, bool bMarked)
 {
-    std::string sCaption = Switch(SkipProgramName(Narrow(CP_ACP, wsValue).c_str()), "-C");
-    bool bBeyondAscii = std::any_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c >= 0x80; });
-    if (!bMarked && bBeyondAscii &&
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data(), (int)sBytes.size(), NULL, 0))
+    return !bMarked && std::any_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c >= 0x80; }) &&
+           MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data(), (int)sBytes.size(), NULL, 0);
+}
+
+// What the platform does to text beyond ASCII in the caption (sCaption, as
+// the launcher gets it in the ANSI code page, from the line wsValue).
+static void CheckText(const std::string& sCaption, bool bUnmarkedUtf8, const std::wstring& wsValue,
+                      const std::wstring& wsLabel)
+{
+    if (bUnmarkedUtf8)
         Say("warning",
             "autorun.inf is UTF-8 without a byte-order mark, which Windows reads in the ANSI code page: the caption "
             "shows as \"" +
@@ -355,15 +347,7 @@ static RECT FrameInside()
     std::string sTemplate;
     if (!ReadResource(NULL, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sTemplate))
         Fail("the launcher's dialog is missing from the checker's resources");
-    ((DLGTEMPLATE*)&sTemplate[0])->style &= ~WS_VISIBLE;
-    WNDCLASSA wc;
-    memset(&wc, 0, sizeof(wc));
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.cbWndExtra = DLGWINDOWEXTRA;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "SPLASH_SCREEN";
-    RegisterClassA(&wc);
-    HWND hDialog = CreateDialogIndirectParamA(wc.hInstance, (DLGTEMPLATE*)&sTemplate[0], NULL, NULL, 0);
+    HWND hDialog = MakeHiddenSplash(sTemplate);
     HWND hFrame = GetDlgItem(hDialog, IDC_PICTURE_FRAME);
     // Without a display (a connection without one) no window can be made.
     if (!hDialog || !hFrame || !GetWindowRect(hDialog, &rWindow))
@@ -396,7 +380,7 @@ static std::string TooManyPixels(const std::string& sPath)
     std::string sHead;
     LONG iSize[2] = {0, 0};
     WORD wSize[2];
-    if (ReadBytes(sPath, 26, &sHead) && sHead.size() == 26 && sHead[14] == 12) {
+    if (ReadFileBytes(sPath, 26, &sHead) && sHead.size() == 26 && sHead[14] == 12) {
         memcpy(wSize, &sHead[18], sizeof wSize);
         iSize[0] = wSize[0], iSize[1] = wSize[1];
     } else if (sHead.size() == 26) {
@@ -514,7 +498,7 @@ static void CheckIcon(const std::string& sValue, const std::string& sLine)
     HMODULE hLauncher = NULL;
     if (lstrcmpiA(sIcon.c_str(), sProgram.c_str()) && IsFile(OnDisc(sProgram).c_str()) &&
         (hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE)) &&
-        ReadBytes(OnDisc(sIcon), dwInfLimit, &sFile))
+        ReadFileBytes(OnDisc(sIcon), dwInfLimit, &sFile))
         sSaid += CarriesIcon(hLauncher, sFile) ? ", and the launcher on the disc carries it"
                                                : "; the launcher on the disc carries another icon, which the taskbar "
                                                  "shows (make-disc --icon puts it in)";
@@ -525,8 +509,8 @@ static void CheckIcon(const std::string& sValue, const std::string& sLine)
 
 // Judges what one line of autorun.inf starts: the launcher with its
 // switches, or (shellexecute=) a file that the shell opens.
-static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring& wsValue, const std::string& sBytes,
-                       bool bMarked, const std::wstring& wsLabel)
+static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring& wsValue, bool bUnmarkedUtf8,
+                       const std::wstring& wsLabel)
 {
     std::string sLine = Narrow(CP_ACP, wsValue), sProgram = ProgramOf(sLine);
     std::string sTopic = sKey + (bAmd64 ? " (64-bit Windows)" : "");
@@ -543,14 +527,12 @@ static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring&
         return;
     } else {
         CheckSignature(sProgram, OnDisc(sProgram));
-        HMODULE hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-        CheckNotice(hLauncher, sProgram);
-        if (hLauncher)
-            FreeLibrary(hLauncher);
+        CheckNotice(sProgram);
     }
     CheckSwitches(szTail);
-    Say("caption", "\"" + Shown(Switch(szTail, "-C")) + "\"");
-    CheckText(sBytes, bMarked, wsValue, wsLabel);
+    std::string sCaption = Switch(szTail, "-C");
+    Say("caption", "\"" + Shown(sCaption) + "\"");
+    CheckText(sCaption, bUnmarkedUtf8, wsValue, wsLabel);
     std::string sWindowClass = Switch(szTail, "-P");
     if (!sWindowClass.empty())
         Say("stays away", std::string("while a window of class ") + Shown(sWindowClass) + " exists" +
@@ -607,7 +589,7 @@ int main(int argc, char** argv)
 
     std::string sBytes;
     DWORD dwInfSize;
-    if (!ReadBytes(OnDisc("autorun.inf"), dwInfLimit, &sBytes, &dwInfSize)) {
+    if (!ReadFileBytes(OnDisc("autorun.inf"), dwInfLimit, &sBytes, &dwInfSize)) {
         Problem("no autorun.inf in " + sFolder + ": nothing starts the launcher");
         return 1;
     }
@@ -630,7 +612,7 @@ int main(int argc, char** argv)
         std::wstring wsValue;
     };
     std::vector<TStart> starts;
-    std::wstring wsValue, wsOpen, wsLabel, wsIcon;
+    std::wstring wsValue, wsLabel, wsIcon;
     for (const wchar_t* wszKey : {L"open", L"shellexecute"}) {
         std::string sKey = Narrow(CP_ACP, wszKey);
         std::wstring ws32;
@@ -645,14 +627,13 @@ int main(int argc, char** argv)
         Problem("autorun.inf has no open= or shellexecute= line in [autorun]: nothing starts the launcher");
         return 1;
     }
-    if (Profile(L"autorun", L"open", &wsOpen) && !wsOpen.empty() && Profile(L"autorun", L"shellexecute", &wsValue) &&
-        !wsValue.empty())
+    if (std::count_if(starts.begin(), starts.end(), [](const TStart& start) { return !start.bAmd64; }) == 2)
         Say("warning",
             "both open= and shellexecute= are set: Windows versions differ in which they start; both are "
             "judged");
     Profile(L"autorun", L"label", &wsLabel);
     for (const TStart& start : starts)
-        CheckStart(start.sKey, start.bAmd64, start.wsValue, sBytes, bMarked, wsLabel);
+        CheckStart(start.sKey, start.bAmd64, start.wsValue, IsUnmarkedUtf8(sBytes, bMarked), wsLabel);
     for (const wchar_t* wszKey : {L"label", L"action"})
         if (Profile(L"autorun", wszKey, &wsValue))
             Say(Narrow(CP_ACP, wszKey).c_str(), Shown(Narrow(CP_UTF8, wsValue)), CP_UTF8);

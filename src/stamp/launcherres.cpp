@@ -117,24 +117,14 @@ bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* ps
     return true;
 }
 
-bool FindNotice(const std::string& sTemplate, size_t* piOffset, size_t* piLength)
-{
-    NoticePlaces places;
-    if (!ParseTemplate(sTemplate, &places))
-        return false;
-    *piOffset = places.iText;
-    *piLength = places.iLength;
-    return true;
-}
-
 bool GetNotice(const std::string& sTemplate, std::wstring* psNotice)
 {
-    size_t iOffset, iLength;
-    if (!FindNotice(sTemplate, &iOffset, &iLength))
+    NoticePlaces p;
+    if (!ParseTemplate(sTemplate, &p))
         return false;
-    psNotice->resize(iLength / sizeof(WCHAR));
-    if (iLength)
-        memcpy(&(*psNotice)[0], &sTemplate[iOffset], iLength);
+    psNotice->resize(p.iLength / sizeof(WCHAR));
+    if (p.iLength)
+        memcpy(&(*psNotice)[0], &sTemplate[p.iText], p.iLength);
     return true;
 }
 
@@ -151,11 +141,10 @@ bool SetNotice(const std::string& sTemplate, const std::wstring& sNotice, std::s
     return true;
 }
 
-bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl)
+HWND MakeHiddenSplash(const std::string& sTemplate)
 {
-    std::wstring sNotice;
-    if (!GetNotice(sTemplate, &sNotice))
-        return false;
+    if (sTemplate.size() < iDialogHeader)
+        return NULL;
     std::string sHidden = sTemplate;
     DWORD dwStyle = Dword(sHidden, 0) & ~WS_VISIBLE;
     memcpy(&sHidden[0], &dwStyle, sizeof(dwStyle));
@@ -168,7 +157,15 @@ bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl)
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = SPLASH_TEMPLATE_NAME;
     RegisterClassA(&wc);
-    HWND hDialog = CreateDialogIndirectParamW(wc.hInstance, (LPCDLGTEMPLATEW)sHidden.data(), NULL, NULL, 0);
+    return CreateDialogIndirectParamW(wc.hInstance, (LPCDLGTEMPLATEW)sHidden.data(), NULL, NULL, 0);
+}
+
+bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl)
+{
+    std::wstring sNotice;
+    if (!GetNotice(sTemplate, &sNotice))
+        return false;
+    HWND hDialog = MakeHiddenSplash(sTemplate);
     HWND hNotice = hDialog ? GetDlgItem(hDialog, wNoticeId) : NULL;
     if (!hNotice) {
         if (hDialog)

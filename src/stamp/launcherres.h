@@ -40,16 +40,17 @@ struct IconImage {
 // module has no such resource.
 bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* psData);
 
-// Where the notice's UTF-16 text lies in a splash template: its byte offset
-// and its length in bytes, the terminating zero not counted. False when the
-// template is not the launcher's: a standard template of 4 controls whose
-// third is a static (class atom 0x0082) with id 0xFFFF and a text.
-bool FindNotice(const std::string& sTemplate, size_t* piOffset, size_t* piLength);
-// The notice's text; false when the template is not the launcher's.
+// The notice's text; false when the template is not the launcher's: a
+// standard template of 4 controls whose third is a static (class atom
+// 0x0082) with id 0xFFFF and a text.
 bool GetNotice(const std::string& sTemplate, std::wstring* psNotice);
 // The template with sNotice as the notice, every other byte as it was but the
 // alignment before the fourth control; false when it is not the launcher's.
 bool SetNotice(const std::string& sTemplate, const std::wstring& sNotice, std::string* psStamped);
+// The splash dialog made from a template, hidden, on this screen, with a
+// stand-in for the launcher's window class; null when it cannot be made (no
+// display). The caller destroys it.
+HWND MakeHiddenSplash(const std::string& sTemplate);
 // The notice's width in pixels at the dialog's font and the width its control
 // gives it (the client width), measured on the dialog made hidden from the
 // template on this screen; false when that cannot be done.

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "stamp/console.h"
+#include "stamp/toolio.h"
 #include "stamp/launcherres.h"
 
 static const char szUsage[] =
@@ -29,6 +29,9 @@ static const char szUsage[] =
     "\n"
     "Exit code 0: stamped. 1: refused, the file unchanged, the reason said on\n"
     "stderr. 2: bad usage.\n";
+
+// The most of an icon file that is read.
+static const DWORD dwIconLimit = 64 << 20;
 
 static int Refuse(const std::string& sFile, const std::string& sWhy)
 {
@@ -48,21 +51,6 @@ static std::string ErrorText(DWORD dwError)
     if (sText.size() > 7 && !sText.compare(sText.size() - 7, 7, " for %1"))
         sText.erase(sText.size() - 7);
     return "error " + std::to_string(dwError) + (sText.empty() ? "" : " (" + sText + ")");
-}
-
-static bool ReadWholeFile(const std::string& sName, std::string* psBytes)
-{
-    HANDLE hFile = CreateFileA(sName.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD dwSize = GetFileSize(hFile, NULL), dwRead = 0;
-    bool bRead = dwSize != INVALID_FILE_SIZE;
-    if (bRead) {
-        psBytes->assign(dwSize, '\0');
-        bRead = !dwSize || (ReadFile(hFile, &(*psBytes)[0], dwSize, &dwRead, NULL) && dwRead == dwSize);
-    }
-    CloseHandle(hFile);
-    return bRead;
 }
 
 namespace {
@@ -255,8 +243,11 @@ int main()
 
     std::vector<IconImage> images;
     std::string sWhy, sBytes;
-    if (bIcon && !ReadWholeFile(sIconFile, &sBytes))
+    DWORD dwIconSize = 0;
+    if (bIcon && !ReadFileBytes(sIconFile, dwIconLimit, &sBytes, &dwIconSize))
         return Refuse(sIconFile, "cannot be read: " + ErrorText(GetLastError()));
+    if (bIcon && dwIconSize > dwIconLimit)
+        return Refuse(sIconFile, "larger than 64 MiB: no icon of a program is");
     if (bIcon && !ReadIconFile(sBytes, &images, &sWhy))
         return Refuse(sIconFile, sWhy);
 

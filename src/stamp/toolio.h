@@ -1,9 +1,9 @@
-// Text of the authoring tools (the stamp, the checker): converted between
-// code pages, and printed as characters to a console, as UTF-8 elsewhere (a
-// pipe, a file), so that a caption or a notice in any language reads as
-// written wherever the tool runs.
-#ifndef AUTORUN_CONSOLE_H
-#define AUTORUN_CONSOLE_H
+// What the authoring tools (the stamp, the checker) read and print: files
+// read whole or in part, and text converted between code pages and printed
+// as characters to a console, as UTF-8 elsewhere (a pipe, a file), so that a
+// caption or a notice in any language reads as written wherever a tool runs.
+#ifndef AUTORUN_TOOLIO_H
+#define AUTORUN_TOOLIO_H
 
 #include <windows.h>
 #include <io.h>
@@ -44,6 +44,23 @@ inline void Print(FILE* pStream, const std::string& sUtf8)
     } else {
         fwrite(sUtf8.data(), 1, sUtf8.size(), pStream);
     }
+}
+
+// A file's first dwLimit bytes; its whole size through *pdwSize when given.
+// False when it cannot be opened or read.
+inline bool ReadFileBytes(const std::string& sPath, DWORD dwLimit, std::string* psBytes, DWORD* pdwSize = NULL)
+{
+    HANDLE hFile = CreateFileA(sPath.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD dwSize = GetFileSize(hFile, NULL), dwRead = 0;
+    psBytes->assign(dwSize < dwLimit ? dwSize : dwLimit, '\0');
+    bool bRead = psBytes->empty() || ReadFile(hFile, &(*psBytes)[0], (DWORD)psBytes->size(), &dwRead, NULL);
+    psBytes->resize(dwRead);
+    if (pdwSize)
+        *pdwSize = dwSize;
+    CloseHandle(hFile);
+    return bRead;
 }
 
 #endif
