@@ -212,9 +212,16 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
 
 // Pictures an author has, made splashes by tools/make-splash: the checker
 // passes the disc, and the launcher shows each pixel of the file, whose
-// corners have the source's colours.
+// corners have the source's colours. The source is wider than the frame, so
+// the splash takes the frame's whole width, as make-splash read it from the
+// launcher.
 TEST(Splash, MadeFromAnyPictureIsShown)
 {
+    HWND tmpl = SplashTemplate();
+    ASSERT_TRUE(tmpl);
+    RECT frame;
+    GetClientRect(GetDlgItem(tmpl, 45), &frame);
+    DestroyWindow(tmpl);
     for (const char* source : {"/quarters.png.bmp", "/quarters.jpg.bmp"}) {
         SCOPED_TRACE(source);
         const std::string bytes = ReadFile(SPLASHES + std::string(source));
@@ -224,6 +231,7 @@ TEST(Splash, MadeFromAnyPictureIsShown)
         bmp.table = bytes.substr(54, 4 * (bmp.info.biClrUsed ? bmp.info.biClrUsed : 256));
         bmp.bits = bytes.substr(((const BITMAPFILEHEADER*)&bytes[0])->bfOffBits);
         const int w = bmp.info.biWidth, h = bmp.info.biHeight;
+        EXPECT_EQ(frame.right, w);
         const std::pair<POINT, DWORD> corners[] = {
             {{0, 0}, 0xFF0000}, {{w - 1, 0}, 0x0000FF}, {{0, h - 1}, 0x00FF00}, {{w - 1, h - 1}, 0xFFFF00}};
         for (auto& [at, rgb] : corners)
