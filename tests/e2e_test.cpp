@@ -142,7 +142,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             EXPECT_EQ(std::vector<std::string>{}, launcher.boxes);
             return;
         }
-        ASSERT_TRUE(hwnd) << "no dialog";
+        ASSERT_TRUE(hwnd) << launcher.NoDialog();
         EXPECT_EQ("", ReadFile(disc / "uxtheme.dll.run")) << "loaded the DLL beside it";
         EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) << "not above others";
         EXPECT_EQ(c.app == None || c.app == Package ? "&Install" : "&Play", Text(GetDlgItem(hwnd, 42)));
@@ -246,7 +246,7 @@ TEST(Splash, MadeFromAnyPictureIsShown)
         EXPECT_EQ(0u, code) << said;
         Launcher launcher(kLauncher, "-Anone.exe", disc.path);
         HWND hwnd = launcher.Window();
-        ASSERT_TRUE(hwnd);
+        ASSERT_TRUE(hwnd) << launcher.NoDialog();
         int wrong = -1;
         EXPECT_TRUE(WaitFor([&] { return !(wrong = WrongPixels(GetDlgItem(hwnd, 45), bmp, w, h)); }))
             << wrong << " pixels unlike the file's";
@@ -280,7 +280,7 @@ TEST(Demo, PlaysItsStoryFromTheImage)
     {
         Launcher launcher("D:\\autorun.exe", switches, "D:\\");
         HWND hwnd = launcher.Window();
-        ASSERT_TRUE(hwnd);
+        ASSERT_TRUE(hwnd) << launcher.NoDialog();
         EXPECT_EQ("Copyright 2026 Talvik Demo Games", Text(GetDlgItem(hwnd, 0xFFFF)));
         PostMessageA(hwnd, WM_COMMAND, 43, 0);
         EXPECT_EQ(0u, launcher.Exit());
@@ -299,7 +299,7 @@ TEST(Screen, HoldsTheDialogCentredOrAtItsEdge)
     WriteFile(disc / "splash.bmp", Bmp(8, 8, 8).Bytes());
     Launcher launcher(kLauncher, "-AnoSuchApp.exe", disc.path);
     HWND hwnd = launcher.Window();
-    ASSERT_TRUE(hwnd);
+    ASSERT_TRUE(hwnd) << launcher.NoDialog();
     RECT r;
     GetWindowRect(hwnd, &r);
     EXPECT_EQ(std::max(0L, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2), r.left);

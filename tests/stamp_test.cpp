@@ -98,7 +98,7 @@ TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
         EXPECT_EQ(expected.size(), stamped.size());
         Launcher launcher(disc / "autorun.exe", "-Anone.exe", disc.path);
         HWND hwnd = launcher.Window(), notice = GetDlgItem(hwnd, 0xFFFF);
-        ASSERT_TRUE(hwnd) << "no dialog";
+        ASSERT_TRUE(hwnd) << launcher.NoDialog();
         WCHAR text[200];
         RECT client;
         GetClientRect(notice, &client);

@@ -7,6 +7,7 @@
 #define AUTORUN_TOOLS_DRIVER_H
 #include <windows.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -169,6 +170,18 @@ struct Launcher {
         Serve([&] { return !Running(); }, ms);
         GetExitCodeProcess(pi.hProcess, &code);
         return code;
+    }
+    // Why Window() found none, for a message.
+    std::string NoDialog()
+    {
+        DWORD code = STILL_ACTIVE;
+        if (!pi.hProcess || !GetExitCodeProcess(pi.hProcess, &code))
+            return "no dialog: the launcher was not started";
+        if (code == STILL_ACTIVE)
+            return "no dialog: the launcher runs on";
+        char said[64];
+        snprintf(said, sizeof said, "no dialog: the launcher ended with code %#lx", code);
+        return said;
     }
     std::vector<std::string> boxes;
     PROCESS_INFORMATION pi = {};

@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     for (const std::string& box : launcher.boxes)
         printf("play_demo: a box came first and was answered: %s\n", box.c_str());
     if (!hwnd) {
-        printf("play_demo: no dialog; the launcher ended with code %lu\n", launcher.Exit());
+        printf("play_demo: %s\n", launcher.NoDialog().c_str());
         return 1;
     }
     // The caption comes with the first paint; the controls paint after it.
