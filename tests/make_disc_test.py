@@ -50,11 +50,13 @@ quarters.paste((255, 255, 0), (30, 20, 60, 40))
 quarters.save(os.path.join(work, "quarters.png"))
 check(not run(make_splash, os.path.join(work, "quarters.png"), os.path.join(folder, "splash.bmp")).returncode,
       "make-splash failed")
-# make-splash's refusals: no picture, an output it cannot write; the input as it was.
-for source, target, said in ((make_disc, "x.bmp", "not a picture"),
-                             (os.path.join(work, "quarters.png"), "/proc/x.bmp", "cannot write")):
+# make-splash's refusals: no picture, an output it cannot write, a launcher
+# without the dialog to take the size from; the input as it was.
+for source, target, said, *options in (
+        (make_disc, "x.bmp", "not a picture"), (os.path.join(work, "quarters.png"), "/proc/x.bmp", "cannot write"),
+        (os.path.join(work, "quarters.png"), "x.bmp", "cannot read the picture frame's size", "--launcher", program)):
     before_input = open(source, "rb").read()
-    refused = run(make_splash, source, os.path.join(work, target))
+    refused = run(make_splash, source, os.path.join(work, target), *options)
     check(refused.returncode == 2 and said in refused.stderr, f"make-splash {source} {target}: {refused.stderr}")
     check(open(source, "rb").read() == before_input, f"make-splash changed {source}")
 shutil.copy(program, os.path.join(folder, "setup.exe"))
