@@ -115,10 +115,9 @@ static void CheckNotice(const std::string& sProgram)
         Say("warning",
             "the disc shows the launcher's own notice, not its publisher's: make-disc --notice TEXT "
             "puts yours in");
-    int iNotice, iControl;
-    if (MeasureNotice(sTemplate, &iNotice, &iControl) && iNotice > iControl)
-        Say("warning", "the notice is " + std::to_string(iNotice) + " pixels wide at the dialog's font, its control " +
-                           std::to_string(iControl) + ": the control cuts it");
+    std::string sWidth = NoticeWidthWarning(sTemplate);
+    if (!sWidth.empty())
+        Say("warning", sWidth);
 }
 
 // autorun.inf's text as the platform's profile functions read it: UTF-16 in
@@ -632,8 +631,9 @@ int main(int argc, char** argv)
             "both open= and shellexecute= are set: Windows versions differ in which they start; both are "
             "judged");
     Profile(L"autorun", L"label", &wsLabel);
+    const bool bUnmarkedUtf8 = IsUnmarkedUtf8(sBytes, bMarked);
     for (const TStart& start : starts)
-        CheckStart(start.sKey, start.bAmd64, start.wsValue, IsUnmarkedUtf8(sBytes, bMarked), wsLabel);
+        CheckStart(start.sKey, start.bAmd64, start.wsValue, bUnmarkedUtf8, wsLabel);
     for (const wchar_t* wszKey : {L"label", L"action"})
         if (Profile(L"autorun", wszKey, &wsValue))
             Say(Narrow(CP_ACP, wszKey).c_str(), Shown(Narrow(CP_UTF8, wsValue)), CP_UTF8);

@@ -160,7 +160,9 @@ HWND MakeHiddenSplash(const std::string& sTemplate)
     return CreateDialogIndirectParamW(wc.hInstance, (LPCDLGTEMPLATEW)sHidden.data(), NULL, NULL, 0);
 }
 
-bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl)
+// The notice's width and its control's client width; false when the dialog
+// cannot be made.
+static bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl)
 {
     std::wstring sNotice;
     if (!GetNotice(sTemplate, &sNotice))
@@ -185,6 +187,17 @@ bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl)
     *piNotice = size.cx;
     *piControl = rClient.right;
     return bMeasured;
+}
+
+std::string NoticeWidthWarning(const std::string& sTemplate)
+{
+    int iNotice, iControl;
+    if (!MeasureNotice(sTemplate, &iNotice, &iControl))
+        return "the dialog could not be made here to measure the notice: its width is not checked";
+    if (iNotice <= iControl)
+        return "";
+    return "the notice is " + std::to_string(iNotice) + " pixels wide at the dialog's font and its control " +
+           std::to_string(iControl) + ": the control cuts it";
 }
 
 static bool Refuse(std::string* psWhy, const std::string& sWhy)

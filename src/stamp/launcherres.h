@@ -51,10 +51,11 @@ bool SetNotice(const std::string& sTemplate, const std::wstring& sNotice, std::s
 // stand-in for the launcher's window class; null when it cannot be made (no
 // display). The caller destroys it.
 HWND MakeHiddenSplash(const std::string& sTemplate);
-// The notice's width in pixels at the dialog's font and the width its control
-// gives it (the client width), measured on the dialog made hidden from the
-// template on this screen; false when that cannot be done.
-bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piControl);
+// What a user would not see of the template's notice, as a warning's text:
+// that its control cuts it (its width in pixels at the dialog's font and the
+// control's, measured on the dialog made hidden on this screen), or that it
+// could not be measured here; "" when it fits.
+std::string NoticeWidthWarning(const std::string& sTemplate);
 
 // The images of an .ico file's bytes, their group entries numbered from 1 (a
 // bit count or plane count of 0 in the file taken from the image); false,

@@ -185,13 +185,9 @@ static std::string WriteResources(const std::string& sLauncher, std::vector<Reso
 // Says what a user will not see as meant of the notice in the stamped template.
 static void WarnAboutNotice(const std::string& sTemplate, const std::wstring& sNotice)
 {
-    int iNotice, iControl;
-    if (!MeasureNotice(sTemplate, &iNotice, &iControl))
-        Print(stdout, "warning: the dialog could not be made here to measure the notice: its width is not checked\n");
-    else if (iNotice > iControl)
-        Print(stdout, "warning: the notice is " + std::to_string(iNotice) +
-                          " pixels wide at the dialog's font and its control " + std::to_string(iControl) +
-                          ": the control cuts it\n");
+    std::string sWidth = NoticeWidthWarning(sTemplate);
+    if (!sWidth.empty())
+        Print(stdout, "warning: " + sWidth + "\n");
     BOOL bLost = FALSE;
     if (GetACP() != CP_UTF8)
         Narrow(CP_ACP, sNotice, &bLost);
