@@ -65,25 +65,37 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
         {"a blank outside parentheses", Inf(open + "-CMy Game"), 0,
          {"warning: \"Game\" is no switch and is ignored: the value of -C ends", "caption: \"My\""}},
         {"a token inside a value", Inf(open + "-C(Hi-Sx) -Ssplash.bmp"), 1,
-         {"warning: the scanner finds -S first in \"-Sx) -Ssplash.bmp\"",
+         {"warning: the scanner finds -S first in \"-Sx) -Ssplash.bmp\", inside another value: it takes -S's value "
+          "from there, not the -S given", "switch: -S \"x)\"",
           "problem: picture x): box 207 \"Invalid File Name. Make sure file exists.\" instead"}},
+        {"tokens of switches not given inside a value", Inf(open + "-C(Kinder-Pack -Deluxe)"), 0,
+         {"finds -P first in \"-Pack -Deluxe)\", inside another value: it takes -P's value from there, though the line "
+          "gives no -P", "finds -D first in \"-Deluxe)\"", "switch: -D \"eluxe)\"", "switch: -C \"Kinder-Pack -Deluxe\""}},
         {"a switch twice", Inf(open + "-Isetup.exe -Iother.exe"), 0, {"warning: -I is given more than once"}},
         {"an unclosed parenthesis", Inf(open + "-C(My Game"), 0,
          {"warning: the parenthesis after -C is never closed", "caption: \"My Game\""}},
         {"a caption of 1100 characters", Inf(open + "-C" + std::string(1100, 'c')), 0,
          {"warning: the value of -C has 1100 characters: the launcher keeps the first 1023"}},
         {"a missing icon", Inf(open + "\nicon=none.ico,0"), 0, {"warning: none.ico: icon= names a file not on"}},
-        {"names Joliet does not hold", [](const TempDir& d) { WriteFile(d / std::string(65, 'n'), ""), WriteFile(d / "a;b", ""); },
-         0, {"a name of 65 characters; Joliet holds 64", "a;b: Joliet names hold none of"}},
+        {"names Windows does not read back", [](const TempDir& d) { WriteFile(d / std::string(104, 'n'), "");
+                                                                   WriteFile(d / "a;b", ""); },
+         0, {"a name of 104 characters: Windows reads its first 103", "a;b: Joliet holds ; as _"}},
         {"an installer missing", [](const TempDir& d) { DeleteFileA((d / "setup.exe").c_str()); }, 1,
          {"problem: installer setup.exe: not a file at the disc's root"}},
         {"an MSI package", Inf(open + "-I(setup.msi /qn)"), 0, {"setup.msi /qn: at the disc's root; not a program"}},
+        {"an installer on a drive of its own, there", [open](const TempDir& d) { WriteFile(d / "autorun.inf", open + "-IC:setup.exe");
+                                                                            SetCurrentDirectoryA(d.path.c_str()); },
+         1, {"problem: installer C:setup.exe: not a file"}},
+        {"an installer on a share", Inf(open + "-I\\\\server\\setup.exe"), 1, {"problem: installer \\\\server\\setup.exe: not a"}},
+        {"an installer at the root, rooted", Inf(open + "-I\\setup.exe"), 0, {"installer: \\setup.exe: at the disc's root; started"}},
         {"a picture cut to the frame", Picture(Bmp(8, 300, 20)), 0, {"300 x 20: cut to the frame's inside of "}},
         {"a hidden picture", [](const TempDir& d) { SetFileAttributesA((d / "splash.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN); },
          1, {"box 207 \"Invalid File Name. Make sure file exists.\" instead, before the dialog: it is hidden"}},
         {"a folder for a picture", Inf(open + "-Spictures"), 1, {"before the dialog: it is a folder"}},
         {"a picture of 24 bits", Picture(Bmp(24, 8, 8)), 1, {lead + "it has no colour table: 24 bits per pixel"}},
         {"no BMP", [](const TempDir& d) { WriteFile(d / "splash.bmp", "GIF89a"); }, 1, {lead + "it does not start with"}},
+        {"a header of 124 bytes", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biSize = 124; }), 1,
+         {lead + "its header is 124 bytes, and the launcher reads only those of 12 and 40: make-splash makes"}},
         {"a width of 0", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biWidth = 0; }), 1, {lead + "its width is not above 0"}},
         {"2^31 colours claimed", Picture(Bmp(8, 8, 8), [](Bmp& b) { b.info.biClrUsed = 0x7fffffff; }),
          1, {lead + "the sizes it states are too large to hold"}},
@@ -95,6 +107,8 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
                                             "\nopen=autorun.exe -C(\x01\x02)\n\0\0"), 0, {"caption: \"??\""}},
     };
     // clang-format on
+    char start[MAX_PATH];
+    GetCurrentDirectoryA(sizeof start, start);
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir disc;
@@ -106,6 +120,7 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
         ASSERT_TRUE(CopyFileA(CHILD_EXE, (disc / "setup.exe").c_str(), FALSE));
         c.change(disc);
         auto [code, out] = RunCheck(disc.path);
+        SetCurrentDirectoryA(start);
         EXPECT_EQ(c.code, code) << out;
         for (const std::string& s : c.said)
             EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;

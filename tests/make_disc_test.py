@@ -164,6 +164,99 @@ run("xorriso", "-indev", image + ".2", "-osirrox", "on", "-extract", "/autorun.i
 check(open(f"{work}/kept.inf", "rb").read() == theirs.encode("cp1252"), "--keep-inf changed autorun.inf")
 shutil.copy(program, os.path.join(folder, "setup.exe"))
 
+# A plain folder, and make-disc run through a link in another folder, as a
+# release put on PATH is.
+plain, links = os.path.join(work, "plain"), os.path.join(work, "bin")
+os.makedirs(plain), os.makedirs(links)
+shutil.copy(program, os.path.join(plain, "setup.exe"))
+shutil.copy(os.path.join(folder, "splash.bmp"), plain)
+linked = os.path.join(links, "make-disc")
+os.symlink(make_disc, linked)
+
+
+def joliet(image):
+    """The paths and sizes in the image's Joliet records, as isoinfo reads them."""
+    listing = subprocess.run(["isoinfo", "-J", "-l", "-i", image], capture_output=True).stdout.decode("latin-1")
+    held, where = {}, ""
+    for line in listing.splitlines():
+        if line.startswith("Directory listing of "):
+            where = line[len("Directory listing of /"):]
+        elif (entry := re.match(r"([d-])\S+\s+\d+\s+\d+\s+\d+\s+(\d+) .*?\]  (.*) $", line)) and entry[3] not in (".", ".."):
+            held[where + entry[3]] = "a folder" if entry[1] == "d" else int(entry[2])
+    return held
+
+
+# Every name whole, under a locale that is not UTF-8: long, beyond ASCII, deep.
+deep = os.path.join(plain, "Größe", *"abcdefghij")
+os.makedirs(deep)
+for name in ("L" * 103, "Grüße für dich.txt", "x,y=z[1]{2} #&%.txt"):
+    open(os.path.join(deep, name), "w").write(name)
+made = run(linked, plain, f"{work}/names.iso", "--launcher", launcher, LANG="C", LC_ALL="C")
+meant = {os.path.relpath(os.path.join(d, n), plain): "a folder" if n in dirs else os.path.getsize(os.path.join(d, n))
+         for d, dirs, files in os.walk(plain) for n in dirs + files}
+meant["autorun.exe"] = os.path.getsize(launcher)
+held = joliet(f"{work}/names.iso")
+check(made.returncode == 0 and held.pop("autorun.inf", None) and held == meant, f"names not whole:\n{made.stderr}\n{sorted(set(held) ^ set(meant))}")
+shutil.rmtree(os.path.join(plain, "Größe"))
+
+# The line written is the one the launcher reads back as asked, or a refusal
+# that names the switch.
+for switches, line, said in (
+        (["-C(Kinder-Pack -Deluxe)"], "-P() -D() -C(Kinder-Pack -Deluxe)", 'switch: -D ""'),
+        (["-C(Mein Lern-Spiel)"], "-S() -C(Mein Lern-Spiel)", 'switch: -S ""'),
+        (["-C(Spiel-Abenteuer -Ab 6 Jahren)", "-Agame.exe"], "-Agame.exe -C(Spiel-Abenteuer -Ab 6 Jahren)",
+         'switch: -A "game.exe"'),
+        (["-C(Spiel (Teil 2))"], None, "-C(Spiel (Teil 2)): the launcher's value ends at the first ')'"),
+        (["-CMein Spiel"], None, "a blank ends a value outside parentheses"),
+        (["-Xfoo"], None, "-Xfoo: no such launcher switch"), (["-iwin32-loader.exe"], None, "-iwin32-loader.exe: no such"),
+        (["-C(x-Sy)", "-Sz-Cw.bmp"], None, "the value of -C holds -S and the value of -S holds -C"),
+        (["-Ia.exe", "-Ib.exe"], None, "-I is given twice")):
+    made = run(make_disc, plain, f"{work}/switches.iso", "--launcher", launcher, *switches)
+    if line:
+        run("xorriso", "-osirrox", "on", "-indev", f"{work}/switches.iso", "-extract", "/autorun.inf", f"{work}/s.inf")
+        written = open(f"{work}/s.inf", "rb").read().decode("ascii") if made.returncode == 0 else ""
+        os.remove(f"{work}/s.inf") if made.returncode == 0 else None
+        check(f"open=autorun.exe {line}\r\n" in written and said in made.stdout, f"{switches}: {made.stderr}{written}")
+    else:
+        check(made.returncode == 2 and said in made.stderr, f"{switches} not refused with {said!r}: {made.stderr}")
+
+# Names Windows would not read back: every one refused in one run, no image.
+for name in ("a:b.txt", "q?.txt", "Same.txt", "same.txt", "CON.txt", "trail.", "space ", "L" * 104, "emoji\U0001F600"):
+    open(os.path.join(plain, name), "w").write("x")
+refused = run(make_disc, plain, f"{work}/awkward.iso", "--launcher", launcher, "--force")
+for said in ("a:b.txt: Joliet holds : as _", "q?.txt: Joliet holds ? as _", "same.txt: the same name to Windows as Same.txt",
+             "CON.txt: Windows takes CON for a device", "trail.: Windows reads it without its trailing dot",
+             "space : Windows reads it without its trailing space", "a name of 104 characters",
+             "emoji\U0001F600: a character beyond UCS-2"):
+    check(refused.returncode == 2 and said in refused.stderr and not os.path.exists(f"{work}/awkward.iso"),
+          f"not refused with {said!r}: {refused.stderr}")
+shutil.rmtree(plain), os.makedirs(plain), shutil.copy(program, os.path.join(plain, "setup.exe"))
+shutil.copy(os.path.join(folder, "splash.bmp"), plain)
+
+# No wrong success: each refused, with nothing written beside the work folder.
+mine = os.path.join(work, "my-prefix")
+os.makedirs(mine)
+open(os.path.join(mine, "system.reg"), "w").write("mine")
+for out, options, env, code, said in (
+        (plain, [], {}, 2, "a folder; name the image file"), (f"{plain}/disc.iso", [], {}, 2, "inside"),
+        (f"{work}/x.iso", ["--preview", f"{work}/gone/shot.png"], {}, 2, "--preview: "),
+        (f"{work}/x.iso", ["--label", "Spiele für Kinder und Große Leute"], {}, 2, "is 35 bytes in UTF-8; a volume"),
+        (f"{work}/x.iso", ["--notice", "a\nb"], {}, 2, "--notice: $'a\\nb' holds a control character"),
+        (f"{work}/x.iso", ["--force"], {"AUTORUN_WINEPREFIX": mine, "AUTORUN_HARNESS": ""}, 3, "not a prefix that the harness")):
+    before_plain = state(plain)
+    refused = run(make_disc, plain, out, "--launcher", launcher, *options, **env)
+    check(refused.returncode == code and said in refused.stderr and state(plain) == before_plain and
+          not os.path.exists(f"{work}/x.iso") and os.listdir(mine) == ["system.reg"], f"{out} {options}: {refused.stderr}")
+
+# The author's AUTORUN.INF, UTF-8 without a mark as Linux editors write it:
+# read as UTF-8, one file on the disc, with a mark; an empty notice kept.
+open(os.path.join(plain, "AUTORUN.INF"), "wb").write("[AutoRun]\nlabel=Spiel für Kinder\n".encode())
+made = run(make_disc, plain, f"{work}/case.iso", "--launcher", launcher, "--notice", "")
+check(made.returncode == 0 and "is read as UTF-8" in made.stdout and 'notice: ""' in made.stdout, made.stdout + made.stderr)
+check(set(joliet(f"{work}/case.iso")) == {"AUTORUN.INF", "autorun.exe", "setup.exe", "splash.bmp"}, str(joliet(f"{work}/case.iso")))
+run("xorriso", "-osirrox", "on", "-indev", f"{work}/case.iso", "-extract", "/AUTORUN.INF", f"{work}/case.inf")
+check("label=Spiel für Kinder\r\n" in open(f"{work}/case.inf", "rb").read().decode("utf-16"), "the label is not kept")
+
 # What make-disc refuses to write, sign, stamp or copy: no image, and the reason.
 broken = os.path.join(work, "broken")
 os.makedirs(broken)
@@ -215,13 +308,6 @@ verified = run("osslsigncode", "verify", "-CAfile", f"{work}/ca.pem", "-TSA-CAfi
 check(stamped.returncode == 0 and "no time stamp" not in stamped.stdout and verified.returncode == 0 and
       "Timestamp Server Signature verification: ok" in verified.stdout,
       "no time stamp:\n" + stamped.stdout + stamped.stderr + verified.stdout + verified.stderr)
-
-# The harness leaves alone a folder it did not make, such as the user's own prefix.
-mine = os.path.join(work, "my-prefix")
-os.makedirs(mine)
-open(os.path.join(mine, "system.reg"), "w").write("mine")
-refused = run(os.path.join(top, "tools", "harness.sh"), "true", AUTORUN_WINEPREFIX=mine, AUTORUN_HARNESS="")
-check(refused.returncode == 1 and os.listdir(mine) == ["system.reg"], "the harness took a prefix it did not make")
 
 run("make", "-s", "-C", top, "uninstall", "PREFIX=" + prefix)
 left = [os.path.join(d, f) for d, _, files in os.walk(prefix) for f in files]

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake make python3 python3-pil python3-pefile
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
-  googletest wixl nsis xorriso osslsigncode openssl zip unzip
+  googletest wixl nsis xorriso genisoimage python3-pycdlib osslsigncode openssl zip unzip
   clang-format-14 clang-tidy-14
   wine wine64 wine32:i386
   fonts-wine

@@ -16,6 +16,7 @@
 #include "filebmp.h"
 #include "image/dib.h"
 #include "layout.h"
+#include "check/names.h"
 #include "options.h"
 #include "resources/resource.h"
 #include "runtime/runtime.h"
@@ -47,13 +48,13 @@ static std::string sFolder;
 static int iProblems;
 
 // Text from the disc as it can be printed: control characters shown as '?',
-// and cut after 200 characters.
-static std::string Shown(const std::string& s)
+// and cut after iMost characters.
+static std::string Shown(const std::string& s, size_t iMost = 200)
 {
     std::string out;
-    for (size_t i = 0; i < s.size() && i < 200; i++)
+    for (size_t i = 0; i < s.size() && i < iMost; i++)
         out += (unsigned char)s[i] < 0x20 ? '?' : s[i];
-    return s.size() > 200 ? out + "... (" + std::to_string(s.size()) + " characters)" : out;
+    return s.size() > iMost ? out + "... (" + std::to_string(s.size()) + " characters)" : out;
 }
 
 // Text in the ANSI code page, as the launcher has it, or in UTF-8.
@@ -293,6 +294,7 @@ static void CheckLines(const std::wstring& wsInf)
 static void CheckSwitches(const char* szTail)
 {
     std::vector<std::string> seen;
+    std::vector<const char*> starts;
     const char* p = szTail;
     while (*p) {
         if (*p == ' ' || *p == '\t') {
@@ -326,14 +328,35 @@ static void CheckSwitches(const char* szTail)
         if (iValue > 1023)
             Say("warning", std::string("the value of ") + szToken + " has " + std::to_string(iValue) +
                                " characters: the launcher keeps the first 1023");
-        // The scanner takes the first occurrence anywhere in the line.
-        const char* szFound = strstr(szTail, szToken);
-        if (szFound != p && std::find(seen.begin(), seen.end(), szToken) == seen.end())
-            Say("warning", std::string("the scanner finds ") + szToken + " first in \"" +
-                               Shown(std::string(szFound).substr(0, 40)) + "\", before the " + szToken +
-                               " given: it takes the value from there");
         seen.push_back(szToken);
+        starts.push_back(p);
         p += 2 + iValue + (bParenthesis ? 1 : 0) + (bParenthesis && !bUnclosed ? 1 : 0);
+    }
+    // The scanner takes the first occurrence anywhere in the line, given as
+    // a switch or not.
+    for (const char* szToken : aszTokens) {
+        const char* szFound = strstr(szTail, szToken);
+        if (szFound && std::find(starts.begin(), starts.end(), szFound) == starts.end())
+            Say("warning", std::string("the scanner finds ") + szToken + " first in \"" +
+                               Shown(std::string(szFound).substr(0, 40)) + "\", inside another value: it takes " +
+                               szToken + "'s value from there" +
+                               (std::find(seen.begin(), seen.end(), szToken) == seen.end()
+                                    ? std::string(", though the line gives no ") + szToken
+                                    : std::string(", not the ") + szToken + " given"));
+    }
+}
+
+// Each switch's value as the scanner reads it from the line in UTF-8, one
+// that is not given as empty (which the launcher takes the same way), cut
+// nowhere: what make-disc compares with what its author asked for.
+static void SayValues(const std::wstring& wsValue)
+{
+    std::string sLine = Narrow(CP_UTF8, wsValue);
+    const char* szTail = SkipProgramName(sLine.c_str());
+    for (const char* szToken : aszTokens) {
+        char szValue[1024];
+        ParseCommandLine(szTail, szValue, sizeof(szValue), szToken);
+        Say("switch", std::string(szToken) + " \"" + Shown(szValue, sizeof(szValue)) + "\"", CP_UTF8);
     }
 }
 
@@ -361,7 +384,6 @@ static const char* Refusal(TDib::TRefusal refusal)
 {
     switch (refusal) {
     case TDib::NoBmSignature: return "it does not start with \"BM\": not a BMP file";
-    case TDib::BadHeaderSize: return "its header size is neither 12 nor 40 bytes";
     case TDib::ShortHeader: return "the file ends inside its header";
     case TDib::BadPlanes: return "its plane count is not 1";
     case TDib::BadWidth: return "its width is not above 0";
@@ -389,6 +411,19 @@ static std::string TooManyPixels(const std::string& sPath)
            " pixels, more than the launcher takes: " + std::to_string(TDib::MaxPixels) + " (4096 x 4096)";
 }
 
+// A header of a size the launcher does not read, and the remedy: the newer
+// headers of 108 and 124 bytes are what image editors write by default.
+static std::string HeaderSize(const std::string& sPath)
+{
+    std::string sHead;
+    DWORD dwSize = 0;
+    if (ReadFileBytes(sPath, 18, &sHead) && sHead.size() == 18)
+        memcpy(&dwSize, &sHead[14], sizeof dwSize);
+    return "its header is " + std::to_string(dwSize) +
+           " bytes, and the launcher reads only those of 12 and 40: make-splash makes a BMP it reads, or save the "
+           "picture with a 40-byte header (as \"Windows 3.x\", without colour space information)";
+}
+
 static void CheckPicture(const std::string& sName)
 {
     std::string sPath = OnDisc(sName);
@@ -414,7 +449,9 @@ static void CheckPicture(const std::string& sName)
                 sWhy = "it has no colour table: " + std::to_string(dib.GetInfoHeader()->biBitCount) +
                        " bits per pixel; make it 8-bit (tools/make-splash does)";
         } catch (...) {
-            sWhy = TDib::LastRefusal == TDib::TooManyPixels ? TooManyPixels(sPath) : Refusal(TDib::LastRefusal);
+            sWhy = TDib::LastRefusal == TDib::TooManyPixels   ? TooManyPixels(sPath)
+                   : TDib::LastRefusal == TDib::BadHeaderSize ? HeaderSize(sPath)
+                                                              : Refusal(TDib::LastRefusal);
         }
         Problem("picture " + Shown(sName) + ": box 208 \"" + Message(uMessage) +
                 "\" instead, before the dialog: " + sWhy);
@@ -441,9 +478,11 @@ static void CheckPicture(const std::string& sName)
                            std::to_string(iWidth) + " x " + std::to_string(iHeight) + " is shown" + sWhere);
 }
 
+// The launcher joins the name to its drive's root whatever the name holds (a
+// drive, a share, a root of its own): so does this.
 static void CheckInstaller(const std::string& sValue)
 {
-    std::string sLine = OnDisc(sValue);
+    std::string sLine = sFolder + "\\" + sValue;
     std::vector<char> file(sLine.size() + 6);
     SplitCommandLine(sLine.c_str(), file.data());
     DWORD dwType;
@@ -452,7 +491,8 @@ static void CheckInstaller(const std::string& sValue)
                 Message(IDS_CANNOT_INVOKE) + "\" where nothing is installed");
     else if (GetBinaryTypeA(file.data(), &dwType)) {
         Say("installer", Shown(sValue) + ": at the disc's root; started directly");
-        CheckSignature(strrchr(file.data(), '\\') + 1, file.data());
+        std::string sFile = file.data();
+        CheckSignature(sFile.substr(sFile.find_last_of("\\/") + 1), sFile);
     } else
         Say("installer", Shown(sValue) +
                              ": at the disc's root; not a program, so opened through the shell with its default verb "
@@ -529,6 +569,7 @@ static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring&
         CheckNotice(sProgram);
     }
     CheckSwitches(szTail);
+    SayValues(wsValue);
     std::string sCaption = Switch(szTail, "-C");
     Say("caption", "\"" + Shown(sCaption) + "\"");
     CheckText(sCaption, bUnmarkedUtf8, wsValue, wsLabel);
@@ -541,28 +582,64 @@ static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring&
     CheckApplication(Switch(szTail, "-A"), Switch(szTail, "-D"));
 }
 
-// Names the disc's file system may not hold as they are.
+// The folder's paths below wsDir, as Windows names them, at most *piLeft.
 // NOLINTNEXTLINE(misc-no-recursion): one level per folder, 8 at most
-static void CheckNames(const std::string& sDir, int iDepth, int* piLeft)
+static void ListPaths(const std::wstring& wsDir, const std::wstring& wsRelative, int iDepth, int* piLeft,
+                      std::vector<std::wstring>* pwsPaths)
 {
-    WIN32_FIND_DATAA fd;
-    HANDLE hFind = FindFirstFileA((sDir + "\\*").c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE hFind = FindFirstFileW((wsDir + L"\\*").c_str(), &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return;
     do {
-        std::string sName = fd.cFileName;
-        if (sName == "." || sName == ".." || --*piLeft < 0)
+        std::wstring wsName = fd.cFileName;
+        if (wsName == L"." || wsName == L".." || --*piLeft < 0)
             continue;
-        std::string sPath = sDir + "\\" + sName;
-        if (sName.size() > 64)
-            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) + ": a name of " + std::to_string(sName.size()) +
-                               " characters; Joliet holds 64");
-        if (sName.find_first_of("*/:;?\\") != std::string::npos)
-            Say("warning", Shown(sPath.substr(sFolder.size() + 1)) + ": Joliet names hold none of * / : ; ? \\");
+        pwsPaths->push_back(wsRelative + wsName);
         if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && iDepth < 8)
-            CheckNames(sPath, iDepth + 1, piLeft);
-    } while (FindNextFileA(hFind, &fd));
+            ListPaths(wsDir + L"\\" + wsName, wsRelative + wsName + L"\\", iDepth + 1, piLeft, pwsPaths);
+    } while (FindNextFileW(hFind, &fd));
     FindClose(hFind);
+}
+
+// The names on the disc that Windows would not read back as they stand.
+static void CheckNames()
+{
+    std::vector<std::wstring> wsPaths;
+    int iLeft = 10000;
+    ListPaths(Wide(CP_ACP, sFolder), L"", 1, &iLeft, &wsPaths);
+    if (iLeft < 0)
+        Say("warning", "more than 10,000 files: the names of the rest were not looked at");
+    for (const TNameFinding& finding : JudgeNames(wsPaths, L'\\'))
+        Say("warning", Shown(Narrow(CP_UTF8, finding.wsPath)) + ": " + finding.sWhy, CP_UTF8);
+}
+
+// make-disc's question before it writes a disc: LIST holds the paths of the
+// folder it will write, relative to its root, apart by '/', each ended by a
+// NUL, in UTF-8. Each that would not arrive as it stands is said.
+static int JudgeNameList(const char* szList)
+{
+    std::string sList;
+    if (!ReadFileBytes(szList, 1 << 30, &sList)) {
+        fprintf(stderr, "autorun-check: %s: cannot be read\n", szList);
+        return 2;
+    }
+    std::vector<std::wstring> wsPaths;
+    int iFound = 0;
+    for (size_t iStart = 0, iEnd; (iEnd = sList.find('\0', iStart)) != std::string::npos; iStart = iEnd + 1) {
+        std::string sPath = sList.substr(iStart, iEnd - iStart);
+        if (!MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sPath.data(), (int)sPath.size(), NULL, 0) &&
+            !sPath.empty()) {
+            Say("name", Narrow(CP_UTF8, Wide(CP_ACP, Shown(sPath))) + ": not UTF-8: Joliet cannot hold it as it is",
+                CP_UTF8);
+            iFound++;
+        }
+        wsPaths.push_back(Wide(CP_UTF8, sPath));
+    }
+    std::vector<TNameFinding> findings = JudgeNames(wsPaths, L'/');
+    for (const TNameFinding& finding : findings)
+        Say("name", Shown(Narrow(CP_UTF8, finding.wsPath)) + ": " + finding.sWhy, CP_UTF8);
+    return iFound || !findings.empty() ? 1 : 0;
 }
 
 int main(int argc, char** argv)
@@ -571,6 +648,8 @@ int main(int argc, char** argv)
         puts("autorun-check " AUTORUN_VERSION);
         return 0;
     }
+    if (argc == 3 && !strcmp(argv[1], "--names"))
+        return JudgeNameList(argv[2]);
     if (argc > 2 || (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "/?")))) {
         fputs(szUsage, argc == 2 ? stdout : stderr);
         return argc == 2 ? 0 : 2;
@@ -639,10 +718,7 @@ int main(int argc, char** argv)
             Say(Narrow(CP_ACP, wszKey).c_str(), Shown(Narrow(CP_UTF8, wsValue)), CP_UTF8);
     if (Profile(L"autorun", L"icon", &wsIcon))
         CheckIcon(Narrow(CP_ACP, wsIcon), Narrow(CP_ACP, starts[0].wsValue));
-    int iLeft = 10000;
-    CheckNames(sFolder, 1, &iLeft);
-    if (iLeft < 0)
-        Say("warning", "more than 10,000 files: the names of the rest were not looked at");
+    CheckNames();
     Say("verdict", iProblems ? "the disc will not work as meant"
                              : "the dialog shows with its picture and its first button finds what it starts");
     return iProblems ? 1 : 0;
