@@ -8,7 +8,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -Wno-dev
 
 PREFIX ?= /usr/local
 
-.PHONY: all help setup build test format format-check lint demo bench fuzz install uninstall dist clean check-reproducible $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+.PHONY: all help setup build test test-big format format-check lint demo bench fuzz install uninstall dist clean check-reproducible $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
 
 all: build
 
@@ -17,6 +17,7 @@ help:
 	@echo '                with the demo product (game, NSIS installer, splash)'
 	@echo 'make test       format-check, lint, then the whole test suite, both targets, under Wine'
 	@echo '                (what CI runs)'
+	@echo 'make test-big   make-disc on a folder with a file of 4.5 GiB (4.6 GB of disk for its image)'
 	@echo 'make format     lays out every C++ file as .clang-format says'
 	@echo 'make format-check  fails, showing where, if make format would change a file'
 	@echo 'make lint       clang-tidy over src/ with the i686 build'"'"'s flags (.clang-tidy lists the checks)'
@@ -87,6 +88,10 @@ lint: launcher-i686
 
 demo: build
 	@tools/harness.sh tools/demo.sh $(BUILD)
+
+# A file of 4.5 GiB on a disc: its image takes 4.6 GB of disk (not in test).
+test-big: build
+	@tests/big_file_test.sh $(BUILD)/i686
 
 # The i686 launcher is the shipped one; its test build carries the benchmarks
 # (the x86_64 one's where Wine cannot run 32-bit programs).

@@ -59,6 +59,27 @@ for source, target, said, *options in (
     refused = run(make_splash, source, os.path.join(work, target), *options)
     check(refused.returncode == 2 and said in refused.stderr, f"make-splash {source} {target}: {refused.stderr}")
     check(open(source, "rb").read() == before_input, f"make-splash changed {source}")
+# --crop fills the frame from the picture's centre (green, with 8 pixels to
+# spare each side), never enlarging; fitting says what --crop would cut.
+for w, h, crop, want, hint in (
+        (1208, 604, True, (212, 302), None), (604, 1208, True, (212, 302), None), (150, 90, True, (150, 90), None),
+        (1208, 604, False, (212, 106), "--crop makes it 212x302, cutting off the left and right"),
+        (604, 1208, False, (151, 302), "--crop makes it 212x302, cutting off the top and bottom"),
+        (150, 90, False, (150, 90), None), (424, 600, False, (212, 300), None)):
+    scale = min(1, max(212 / w, 302 / h))
+    kept_w, kept_h = min(w, 212 / scale + 16), min(h, 302 / scale + 16)
+    picture = Image.new("RGB", (w, h), (255, 0, 0))
+    picture.paste((0, 0, 255), (w // 2, 0, w, h))
+    picture.paste((0, 255, 0), tuple(round((n + sign * kept) / 2) for sign in (-1, 1) for n, kept in ((w, kept_w), (h, kept_h))))
+    source, splash = os.path.join(work, f"{w}x{h}.png"), os.path.join(work, f"{w}x{h}.bmp")
+    picture.save(source)
+    made = run(make_splash, source, splash, "--size", "212x302", *["--crop"] * crop)
+    out = Image.open(splash).convert("RGB") if made.returncode == 0 else None
+    check(out and out.size == want, f"make-splash {w}x{h} crop={crop}: {made.stdout}{made.stderr}")
+    check(("--crop" in made.stdout) == bool(hint) and (hint or "") in made.stdout,
+          f"make-splash {w}x{h} crop={crop}, the hint: {made.stdout}")
+    corners = [out.getpixel((x, y)) for x in (0, out.width - 1) for y in (0, out.height - 1)] if out and crop else []
+    check(all(g > 200 and r < 60 and b < 60 for r, g, b in corners), f"make-splash {w}x{h} --crop, not the centre: {corners}")
 shutil.copy(program, os.path.join(folder, "setup.exe"))
 # The author's autorun.inf, in the ANSI code page as Windows reads a file
 # without a byte-order mark: its open=, label= and icon= are replaced, a

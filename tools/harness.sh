@@ -107,6 +107,12 @@ if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
   # Without a window manager Wine waits 2 s on every window destruction unless
   # it draws the frames itself; that also makes the frames look like Windows.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # No debugger for a program that crashes: it ends at once with its
+  # exception code (0xC0000005, 5 to the shell), where Wine's debugger would
+  # wait for a user who is not there. Both views, for 32- and 64-bit programs.
+  for view in 32 64; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f /reg:$view >/dev/null 2>&1
+  done
   wineserver -w
   # The user's folders link to the Unix home directory; make them plain folders
   # of the prefix, so that tests see and touch nothing outside it.

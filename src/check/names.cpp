@@ -79,8 +79,8 @@ std::vector<TNameFinding> JudgeNames(const std::vector<std::wstring>& wsPaths, w
         CharUpperBuffW(&wsUpper[0], (DWORD)wsUpper.size());
         auto [it, bNew] = seen.emplace(wsUpper, wsPath);
         if (!bNew) {
-            sWhy += (sWhy.empty() ? "" : "; ") + std::string("the same name to Windows as ") + Narrow(CP_UTF8, it->second) +
-                    ", and it opens the first for both";
+            sWhy += (sWhy.empty() ? "" : "; ") + std::string("the same name to Windows as ") +
+                    Narrow(CP_UTF8, it->second) + ", and it opens the first for both";
         }
         if (!sWhy.empty())
             found.push_back({wsPath, sWhy});
