@@ -37,7 +37,9 @@ if [ "${AUTORUN_OWN_DISPLAY:-}" != 1 ]; then
   exit 0
 fi
 rc=0
-wine "${player[@]}" --story 'D:\autorun.exe' 'D:\' "${open#autorun.exe }" "Z:$out" || rc=$?
+# The story takes seconds; a hang would otherwise keep make demo waiting.
+timeout 300 wine "${player[@]}" --story 'D:\autorun.exe' 'D:\' "${open#autorun.exe }" "Z:$out" || rc=$?
+[ "$rc" != 124 ] || echo "demo: the story did not end within 300 s" >&2
 size=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*x[0-9]*\) pixels.*/\1/p')
 for shot in "$out"/*.rgb; do
   convert -size "$size" -depth 8 "rgb:$shot" "${shot%.rgb}.png"
