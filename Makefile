@@ -136,20 +136,17 @@ check-reproducible: build dist
 PROGRAMS := autorun.exe autorun-check.exe autorun-stamp.exe play_demo.exe
 DOCS      = share/doc/autorun
 SHIPPED   = tools/make-disc:bin/make-disc:755 tools/make-splash:bin/make-splash:755 \
-  tools/harness.sh:share/autorun/harness.sh:755 $(BUILD)/VERSION:share/autorun/VERSION:644 \
+  tools/harness.sh:share/autorun/harness.sh:755 VERSION:share/autorun/VERSION:644 \
   $(foreach p,$(PROGRAMS),$(BUILD)/i686/$p:share/autorun/$p:644 $(BUILD)/x86_64/$p:share/autorun/x86_64/$p:644) \
   $(foreach d,README.md LICENSE CHANGELOG.md,$d:$(DOCS)/$d:644)
 # Puts each shipped file in its place under $$root.
 SHIP = for f in $(SHIPPED); do IFS=: read -r from to mode <<<"$$f" && \
   install -D -m $$mode "$$from" "$$root/$$to" || exit 1; done
 
-# The version, as CMake's project() in CMakeLists.txt states it.
-VERSION := $(shell sed -n 's/^project(autorun VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
-$(BUILD)/VERSION: CMakeLists.txt
-	@[ -n "$(VERSION)" ] || { echo 'CMakeLists.txt: no "project(autorun VERSION ...)"' >&2; exit 1; }
-	@mkdir -p $(BUILD) && echo $(VERSION) >$@
+# The version, kept in VERSION alone.
+VERSION := $(shell cat VERSION)
 
-install: build $(BUILD)/VERSION
+install: build
 	@root='$(DESTDIR)$(PREFIX)'; $(SHIP); echo "autorun $(VERSION) installed in $$root"
 
 uninstall:
@@ -164,7 +161,7 @@ uninstall:
 DIST  := $(BUILD)/dist
 EPOCH  = $(or $(SOURCE_DATE_EPOCH),$(shell git log -1 --format=%ct 2>/dev/null))
 dist: DOCS := .
-dist: build $(BUILD)/VERSION
+dist: build
 	@[ -n "$(EPOCH)" ] || { echo 'dist: no date for the files: set SOURCE_DATE_EPOCH (this is no git checkout)' >&2; exit 1; }
 	@name=autorun-$(VERSION) root=$(DIST)/autorun-$(VERSION); rm -rf $(DIST) && $(SHIP) && cd $(DIST) && \
 	  (cd $$name && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS && chmod 644 SHA256SUMS) && \
