@@ -131,14 +131,14 @@ check-reproducible: build dist
 # launcher, the checker, the stamp, the demo player (make-disc --preview) and
 # the harness they run in under share/autorun/, the 64-bit builds in its
 # x86_64/ for machines whose Wine cannot run 32-bit programs, and the version
-# the tools answer; the documents in DOCS: share/doc/autorun/ installed, the
-# archive's top.
+# the tools answer; the documents in DOCS (the authors' README, not this
+# repository's): share/doc/autorun/ installed, the archive's top.
 PROGRAMS := autorun.exe autorun-check.exe autorun-stamp.exe play_demo.exe
 DOCS      = share/doc/autorun
 SHIPPED   = tools/make-disc:bin/make-disc:755 tools/make-splash:bin/make-splash:755 \
   tools/harness.sh:share/autorun/harness.sh:755 VERSION:share/autorun/VERSION:644 \
   $(foreach p,$(PROGRAMS),$(BUILD)/i686/$p:share/autorun/$p:644 $(BUILD)/x86_64/$p:share/autorun/x86_64/$p:644) \
-  $(foreach d,README.md LICENSE CHANGELOG.md,$d:$(DOCS)/$d:644)
+  doc/authors.md:$(DOCS)/README.md:644 $(foreach d,LICENSE CHANGELOG.md,$d:$(DOCS)/$d:644)
 # Puts each shipped file in its place under $$root.
 SHIP = for f in $(SHIPPED); do IFS=: read -r from to mode <<<"$$f" && \
   install -D -m $$mode "$$from" "$$root/$$to" || exit 1; done

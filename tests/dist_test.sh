@@ -26,6 +26,7 @@ check "a sum in SHA256SUMS is wrong" sha256sum --strict --quiet -c SHA256SUMS
 check "SHA256SUMS does not name every file" diff <(files . | cut -d' ' -f1 | grep -vx SHA256SUMS) <(cut -c67- SHA256SUMS)
 check "CHANGELOG.md has no $version" grep -q "^## \[$version\]" CHANGELOG.md
 check "no LICENSE" grep -q "MIT License" LICENSE
+check "README.md sends an author to a checkout" bash -c '! grep -nE "make (demo|test|build)|build/i686|tools/" README.md'
 # The 64-bit programs, and the shipped 32-bit ones where Wine runs them.
 for arch in ${AUTORUN_ARCH/i686/. x86_64}; do
   for exe in autorun-check autorun-stamp; do
