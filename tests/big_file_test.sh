@@ -2,8 +2,7 @@
 # make-disc on a folder with a file of 4.5 GiB (sparse, so it costs no disk
 # until the image is written): the image holds it whole, read back from its
 # Joliet records (by isoinfo, which lists each extent level 3 splits it
-# into). The image takes
-# 4.6 GB of disk while the test runs.
+# into). The image takes 4.8 GB of disk while the test runs.
 #
 #   tests/big_file_test.sh BUILD_DIR
 set -euo pipefail

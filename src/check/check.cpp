@@ -231,8 +231,9 @@ static bool IsUnmarkedUtf8(const std::string& sBytes, bool bMarked)
 }
 
 // What the platform does to text beyond ASCII in the caption (sCaption, as
-// the launcher gets it in the ANSI code page, from the line wsValue).
-static void CheckText(const std::string& sCaption, bool bUnmarkedUtf8, const std::wstring& wsValue,
+// the launcher gets it in the ANSI code page, from the line whose switches
+// are szUtf8Tail in UTF-8).
+static void CheckText(const std::string& sCaption, bool bUnmarkedUtf8, const char* szUtf8Tail,
                       const std::wstring& wsLabel)
 {
     if (bUnmarkedUtf8)
@@ -243,7 +244,7 @@ static void CheckText(const std::string& sCaption, bool bUnmarkedUtf8, const std
                 (wsLabel.empty() ? "" : " and the label as \"" + Shown(Narrow(CP_UTF8, wsLabel)) + "\"") +
                 "; write it in UTF-16 with a byte-order mark (make-disc does)",
             CP_UTF8);
-    std::string sWritten = Switch(SkipProgramName(Narrow(CP_UTF8, wsValue).c_str()), "-C");
+    std::string sWritten = Switch(szUtf8Tail, "-C");
     BOOL bLost;
     Narrow(CP_ACP, Wide(CP_UTF8, sWritten), &bLost);
     if (bLost)
@@ -346,13 +347,11 @@ static void CheckSwitches(const char* szTail)
     }
 }
 
-// Each switch's value as the scanner reads it from the line in UTF-8, one
-// that is not given as empty (which the launcher takes the same way), cut
+// Each switch's value as the scanner reads it from the switches in UTF-8,
+// one that is not given as empty (which the launcher takes the same way), cut
 // nowhere: what make-disc compares with what its author asked for.
-static void SayValues(const std::wstring& wsValue)
+static void SayValues(const char* szTail)
 {
-    std::string sLine = Narrow(CP_UTF8, wsValue);
-    const char* szTail = SkipProgramName(sLine.c_str());
     for (const char* szToken : aszTokens) {
         char szValue[1024];
         ParseCommandLine(szTail, szValue, sizeof(szValue), szToken);
@@ -569,10 +568,14 @@ static void CheckStart(const std::string& sKey, bool bAmd64, const std::wstring&
         CheckNotice(sProgram);
     }
     CheckSwitches(szTail);
-    SayValues(wsValue);
+    // The line in UTF-8 holds every character, whatever this machine's code
+    // page; the scanner splits it where it splits the ANSI one.
+    const std::string sUtf8Line = Narrow(CP_UTF8, wsValue);
+    const char* szUtf8Tail = SkipProgramName(sUtf8Line.c_str());
+    SayValues(szUtf8Tail);
     std::string sCaption = Switch(szTail, "-C");
     Say("caption", "\"" + Shown(sCaption) + "\"");
-    CheckText(sCaption, bUnmarkedUtf8, wsValue, wsLabel);
+    CheckText(sCaption, bUnmarkedUtf8, szUtf8Tail, wsLabel);
     std::string sWindowClass = Switch(szTail, "-P");
     if (!sWindowClass.empty())
         Say("stays away", std::string("while a window of class ") + Shown(sWindowClass) + " exists" +

@@ -1,5 +1,5 @@
 // Joliet records hold a name in UCS-2, 103 characters of it with long names;
-// Windows then reads it by its own rules. Both were measured on Windows with
+// Windows then reads it by its own rules. Both as measured on Windows with
 // images made as make-disc makes them.
 #include <windows.h>
 
@@ -12,18 +12,20 @@ static const size_t iJolietLength = 103;
 // With the drive's "D:\" before it and a NUL after it, within MAX_PATH.
 static const size_t iPathLength = MAX_PATH - 4;
 
-static std::string Number(size_t i)
+// One more reason into *psWhy, after a "; ".
+static void Add(std::string* psWhy, const std::string& sReason)
 {
-    return std::to_string(i);
+    *psWhy += (psWhy->empty() ? "" : "; ") + sReason;
 }
 
 // Why one name would not arrive as it stands, "" when it would.
 static std::string Reasons(const std::wstring& wsName)
 {
     std::string sWhy;
-    auto add = [&sWhy](const std::string& s) { sWhy += (sWhy.empty() ? "" : "; ") + s; };
+    auto add = [&sWhy](const std::string& s) { Add(&sWhy, s); };
     if (wsName.size() > iJolietLength)
-        add("a name of " + Number(wsName.size()) + " characters: Windows reads its first " + Number(iJolietLength));
+        add("a name of " + std::to_string(wsName.size()) + " characters: Windows reads its first " +
+            std::to_string(iJolietLength));
     std::string sReplaced, sUnopenable;
     bool bControl = false, bBeyond = false;
     for (size_t i = 0; i < wsName.size(); i++) {
@@ -73,15 +75,14 @@ std::vector<TNameFinding> JudgeNames(const std::vector<std::wstring>& wsPaths, w
         iName = iName == std::wstring::npos ? 0 : iName + 1;
         std::string sWhy = Reasons(wsPath.substr(iName));
         if (wsPath.size() > iPathLength)
-            sWhy += (sWhy.empty() ? "" : "; ") + std::string("a path of ") + Number(wsPath.size()) +
-                    " characters: past Windows' limit of " + Number(iPathLength) + ", most programs cannot open it";
+            Add(&sWhy, "a path of " + std::to_string(wsPath.size()) + " characters: past Windows' limit of " +
+                           std::to_string(iPathLength) + ", most programs cannot open it");
         std::wstring wsUpper = wsPath;
         CharUpperBuffW(&wsUpper[0], (DWORD)wsUpper.size());
         auto [it, bNew] = seen.emplace(wsUpper, wsPath);
-        if (!bNew) {
-            sWhy += (sWhy.empty() ? "" : "; ") + std::string("the same name to Windows as ") +
-                    Narrow(CP_UTF8, it->second) + ", and it opens the first for both";
-        }
+        if (!bNew)
+            Add(&sWhy,
+                "the same name to Windows as " + Narrow(CP_UTF8, it->second) + ", and it opens the first for both");
         if (!sWhy.empty())
             found.push_back({wsPath, sWhy});
     }
