@@ -141,13 +141,34 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
 // autorun-check run on `folder`: its exit code and what it printed.
 inline std::pair<DWORD, std::string> RunCheck(const std::string& folder)
 {
-    // cmd takes the line without its outer quotes.
-    std::string out, line = "\"\"" CHECK_EXE "\" \"" + folder + "\"\"";
-    FILE* pipe = _popen(line.c_str(), "rb");
+    // Started directly, not through cmd, whose only answer to a failed start
+    // is "Can't recognize": the reason is kept in the output instead.
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE hRead, hWrite;
+    if (!CreatePipe(&hRead, &hWrite, &inherit, 0))
+        return {STILL_ACTIVE, "no pipe: error " + std::to_string(GetLastError())};
+    SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = hWrite;
+    PROCESS_INFORMATION pi;
+    std::string out, line = "\"" CHECK_EXE "\" \"" + folder + "\"";
+    const BOOL started = CreateProcessA(CHECK_EXE, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi);
+    const DWORD error = GetLastError();
+    CloseHandle(hWrite);
     char buffer[4096];
-    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe));)
+    for (DWORD n; started && ReadFile(hRead, buffer, sizeof buffer, &n, NULL) && n;)
         out.append(buffer, n);
-    return {pipe ? (DWORD)_pclose(pipe) : STILL_ACTIVE, out};
+    CloseHandle(hRead);
+    if (!started)
+        return {STILL_ACTIVE, "the checker did not start: error " + std::to_string(error)};
+    DWORD code = STILL_ACTIVE;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return {code, out};
 }
 
 // A BMP file, field by field as the file holds them. A new one is valid: a
