@@ -1,5 +1,5 @@
 # make help to list the targets. Each first installs what it needs
-# (tools/setup.sh; quick when all is there).
+# (cmake/setup.sh; quick when all is there).
 
 SHELL  := /bin/bash
 ARCHES := i686 x86_64
@@ -37,10 +37,10 @@ help:
 	@echo '                README, LICENSE, CHANGELOG.md and SHA256SUMS; the same bytes for the same commit'
 	@echo 'make setup      installs the Debian packages all of this needs (as root)'
 	@echo 'make clean      removes build/'
-	@echo 'Tools: tools/make-splash, tools/make-disc, tools/harness.sh, ... (each answers --help)'
+	@echo 'Tools: tools/make-splash, tools/make-disc, harness/harness.sh (each answers --help)'
 
 setup:
-	@bash tools/setup.sh
+	@bash cmake/setup.sh
 
 build: setup $(ARCHES:%=launcher-%)
 
@@ -62,9 +62,9 @@ tests-x86_64: dist
 
 # The screen tests run once more on a screen smaller than the dialog.
 test: format-check lint $(ARCHES:%=tests-%)
-	@tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
+	@harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
 	@AUTORUN_SCREEN=320x240x24 AUTORUN_TESTS_ONLY=^Screen \
-	  tools/harness.sh tools/run_tests.sh $(ARCHES:%=$(BUILD)/tests-%)
+	  harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
 
 # One version of each tool, so that the layout and the findings do not change
 # with the machine.
@@ -88,7 +88,7 @@ lint: launcher-i686
 	  $(LINT_INCLUDES) 2>&1 | sed '/ warnings\? generated\.$$/d'
 
 demo: build
-	@tools/harness.sh tools/demo.sh $(BUILD)
+	@harness/harness.sh demo/play.sh $(BUILD)
 
 # A file of 4.5 GiB on a disc: its image takes 4.8 GB of disk (not in test).
 test-big: build
@@ -98,7 +98,7 @@ test-big: build
 # (the x86_64 one's where Wine cannot run 32-bit programs).
 bench: tests-i686 tests-x86_64
 # A goal the loader misses fails it, after the start-up figures too.
-	@tools/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/load_bench.exe; met=$$?; \
+	@harness/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/load_bench.exe; met=$$?; \
 	  wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/startup_bench.exe && exit $$met'
 
 # The reader's long fuzz run, not in the suite: the suite's damaged files, as
@@ -109,7 +109,7 @@ SEED ?= 1
 CHECKS ?= 300
 fuzz: tests-i686 tests-x86_64
 	@AUTORUN_FUZZ_VARIANTS=$(VARIANTS) AUTORUN_FUZZ_SEED=$(SEED) AUTORUN_FUZZ_CHECKS=$(CHECKS) \
-	  tools/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/tests/unit_tests.exe --gtest_filter=Reader.*'
+	  harness/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/tests/unit_tests.exe --gtest_filter=Reader.*'
 
 # The commit built once more in a second folder: every program, and the
 # release archives made with the commit's date, must come out byte for byte
@@ -136,7 +136,7 @@ check-reproducible: build dist
 PROGRAMS := autorun.exe autorun-check.exe autorun-stamp.exe play_demo.exe
 DOCS      = share/doc/autorun
 SHIPPED   = tools/make-disc:bin/make-disc:755 tools/make-splash:bin/make-splash:755 \
-  tools/harness.sh:share/autorun/harness.sh:755 VERSION:share/autorun/VERSION:644 \
+  harness/harness.sh:share/autorun/harness.sh:755 VERSION:share/autorun/VERSION:644 \
   $(foreach p,$(PROGRAMS),$(BUILD)/i686/$p:share/autorun/$p:644 $(BUILD)/x86_64/$p:share/autorun/x86_64/$p:644) \
   doc/authors.md:$(DOCS)/README.md:644 $(foreach d,LICENSE CHANGELOG.md,$d:$(DOCS)/$d:644)
 # Puts each shipped file in its place under $$root.

@@ -9,8 +9,8 @@ function(add_launcher_resources target)
     add_custom_command(
       OUTPUT ${icon}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${icon_dir}
-      COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${icon}
-      DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py
+      COMMAND python3 ${PROJECT_SOURCE_DIR}/cmake/make_icon.py ${icon}
+      DEPENDS ${PROJECT_SOURCE_DIR}/cmake/make_icon.py
       COMMENT "Drawing the launcher's icon")
     add_custom_target(launcher_icon DEPENDS ${icon})
   endif()

@@ -3,8 +3,6 @@
 #include <string.h>
 
 #include "filebmp.h"
-#include "layout.h"
-#include "options.h"
 #include "resources/resource.h"
 #include "util/util.h"
 

@@ -1,8 +1,6 @@
 // Finding one switch in the command-line tail and taking its value.
 #include "util.h"
 
-#include "options.h"
-
 #include <stdlib.h>
 #include <string.h>
 

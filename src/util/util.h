@@ -14,11 +14,20 @@ int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValue
 // 1 when szSubKey below hTopKey can be opened for reading, else 0.
 int OpenRegistryKey(HKEY hTopKey, const char* szSubKey);
 
+// An option string: a switch's value, cut at OPTION_SIZE - 1 characters.
+#define OPTION_SIZE 1024
+// What the launcher takes when a switch is not given, and where it looks an
+// application up.
+#define DEFAULT_INSTALL_NAME "setup.exe"
+#define DEFAULT_CAPTION      "Talvik"
+#define DEFAULT_SPLASH_FILE  "splash.bmp"
+#define APP_PATHS_KEY        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
+
 // The value of the switch szToken in szACommandLine, or the empty string.
 void ParseCommandLine(const char* szACommandLine, char* szValue, int iLength, const char* szToken);
-// The switch's value as the launcher takes it, into an option string of 1024
-// characters; where it is empty, the launcher's default for the switch
-// (options.h: "-I", "-C" and "-S" have one).
+// The switch's value as the launcher takes it, into an option string; where
+// it is empty, the launcher's default for the switch ("-I", "-C" and "-S"
+// have one).
 void GetSwitch(const char* szCommandLine, const char* szToken, char* szValue);
 // Whether the application of the App Paths key szAppRegKey (below
 // HKEY_LOCAL_MACHINE) counts as installed: its unnamed value exists, even
@@ -84,6 +93,18 @@ HBITMAP LoadResourceBitmap(HINSTANCE hInstance, const char* lpString, HPALETTE* 
 // entries for up to 8 bits per pixel; *lpiNumColors always receives that
 // count (0 above 8 bits, when no palette is made).
 HPALETTE CreateDIBPalette(const BITMAPINFO* lpbmi, int* lpiNumColors);
+
+// The picture's place in the dialog's frame, the rule the launcher lays its
+// picture out by and the checker reports by. The frame's border as the
+// platform draws it: one pixel for WS_BORDER, two when a 3D-look dialog
+// turns it into a client edge.
+void GetBorder(HWND hFrame, RECT* prBorder);
+// The inside of the frame, in screen coordinates, and its border.
+void GetInterior(HWND hFrame, RECT* prInterior, RECT* prBorder);
+// One dimension of the layout: a picture smaller than the interior is centred
+// with its own extent; a larger one starts at 0 and is cut to the interior.
+// The test is on the halved difference, so one pixel more still fits whole.
+void FitPicture(LONG iInterior, LONG iPicture, LONG* piOffset, LONG* piExtent);
 
 // Puts pString on the clipboard as text, for window hwnd: 1, or 0 when the
 // clipboard cannot be opened or take it.

@@ -15,13 +15,11 @@
 
 #include "filebmp.h"
 #include "image/dib.h"
-#include "layout.h"
-#include "check/names.h"
-#include "options.h"
+#include "authoring/common/names.h"
 #include "resources/resource.h"
 #include "runtime/runtime.h"
-#include "stamp/toolio.h"
-#include "stamp/launcherres.h"
+#include "authoring/common/toolio.h"
+#include "authoring/common/launcherres.h"
 #include "util/util.h"
 
 static const char szUsage[] =

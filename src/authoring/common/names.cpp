@@ -5,8 +5,8 @@
 
 #include <map>
 
-#include "check/names.h"
-#include "stamp/toolio.h"
+#include "authoring/common/names.h"
+#include "authoring/common/toolio.h"
 
 static const size_t iJolietLength = 103;
 // With the drive's "D:\" before it and a NUL after it, within MAX_PATH.

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "stamp/toolio.h"
-#include "stamp/launcherres.h"
+#include "authoring/common/toolio.h"
+#include "authoring/common/launcherres.h"
 
 static const char szUsage[] =
     "usage: autorun-stamp LAUNCHER.exe [--notice TEXT] [--icon FILE.ico]\n"

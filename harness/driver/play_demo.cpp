@@ -8,7 +8,7 @@
 //
 //   play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]
 //   play_demo --story LAUNCHER DISC_FOLDER SWITCHES SHOTS
-#include "stamp/toolio.h"
+#include "authoring/common/toolio.h"
 #include "story.h"
 
 #include <stdio.h>

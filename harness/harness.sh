@@ -4,7 +4,7 @@
 # Stops what it started (by PID, and the wineserver of its prefix) when the
 # command ends, whatever its outcome; the command's exit code is returned.
 #
-#   tools/harness.sh COMMAND [ARGS...]
+#   harness/harness.sh COMMAND [ARGS...]
 #
 # Inside, AUTORUN_HARNESS=1 and WINEPREFIX, DISPLAY, WINEDEBUG are set; a
 # nested call runs its command directly in the running harness. The prefix

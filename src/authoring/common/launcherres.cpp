@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <string.h>
 
-#include "stamp/launcherres.h"
+#include "authoring/common/launcherres.h"
 
 static_assert(sizeof(GroupIconEntry) == 14, "an icon group's entry is 14 bytes");
 
