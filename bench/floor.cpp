@@ -6,6 +6,7 @@
 // bench writes the file, so it is taken as sound): what any launcher of a
 // picture pays.
 #include <windows.h>
+#include "resources/resource.h"
 
 #ifdef FLOOR_PICTURE
 static void LoadPicture()
@@ -43,7 +44,7 @@ static LRESULT CALLBACK FloorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         bPainted = true;
         SetWindowTextA(hwnd, "Floor");
     }
-    if (message == WM_COMMAND && wParam == 43) {  // the Cancel button, as the launcher has it
+    if (message == WM_COMMAND && wParam == IDC_CANCEL_BUTTON) {
         DestroyWindow(hwnd);
         return 0;
     }
@@ -63,12 +64,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     wc.hInstance = hInstance;
     wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "SPLASH_SCREEN";
+    wc.lpszClassName = SPLASH_SCREEN_NAME;
     RegisterClassA(&wc);
 #ifdef FLOOR_PICTURE
     LoadPicture();
 #endif
-    HWND hwnd = CreateDialogParamA(hInstance, "SPLASH_SCREEN", NULL, NULL, 0);
+    HWND hwnd = CreateDialogParamA(hInstance, SPLASH_SCREEN_NAME, NULL, NULL, 0);
     if (!hwnd)
         return 1;
     ShowWindow(hwnd, nCmdShow);

@@ -44,7 +44,7 @@ static void WritePicture(const std::string& path)
 // so only the caption set at the first paint marks the end.
 static HWND Captioned(DWORD pid)
 {
-    HWND hwnd = Find(pid, "SPLASH_SCREEN");
+    HWND hwnd = Find(pid, SPLASH_SCREEN_NAME);
     return hwnd && Text(hwnd) != "Talvik" ? hwnd : NULL;
 }
 
@@ -65,7 +65,7 @@ static double StartUp(const std::string& exe, const std::string& dir)
         SwitchToThread();
     if (hwnd) {
         took = Now() - start;
-        PostMessageA(hwnd, WM_COMMAND, 43, 0);
+        PostMessageA(hwnd, WM_COMMAND, IDC_CANCEL_BUTTON, 0);
     }
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);

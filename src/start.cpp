@@ -6,15 +6,15 @@
 #include "resources/resource.h"
 #include "util/util.h"
 
-static const char szAppName[] = "SPLASH_SCREEN";
+static const char szAppName[] = SPLASH_SCREEN_NAME;
 static const char szAppPathsKey[] = APP_PATHS_KEY;
 
 static HINSTANCE hThisInstance;
 static WORD wFirstTime;
-static char szAppRegKey[1024];
-static char szInstallName[1024];
-static char szCaption[1024];
-static char szSplashFile[1024];
+static char szAppRegKey[OPTION_SIZE];
+static char szInstallName[OPTION_SIZE];
+static char szCaption[OPTION_SIZE];
+static char szSplashFile[OPTION_SIZE];
 static HBITMAP hBitMap;
 static HPALETTE hPalette;
 static BITMAP bm;
@@ -22,19 +22,19 @@ static RECT rBmpRect;
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Copies szSource into a 1024-byte option string, cutting what does not fit.
+// Copies szSource into an option string, cutting what does not fit.
 static void CopyOption(char* szOption, const char* szSource)
 {
-    strncpy(szOption, szSource, 1023);
-    szOption[1023] = '\0';
+    strncpy(szOption, szSource, OPTION_SIZE - 1);
+    szOption[OPTION_SIZE - 1] = '\0';
 }
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLine, int nCmdShow)
 {
-    char szWindowClassName[1024];
-    char szApp[1024];
-    char szDialog[1024];
-    char pcInstallString[1024];
+    char szWindowClassName[OPTION_SIZE];
+    char szApp[OPTION_SIZE];
+    char szDialog[OPTION_SIZE];
+    char pcInstallString[OPTION_SIZE];
     int iIsInstalled;
     WNDCLASSA wndclass;
     MSG msg;
@@ -89,7 +89,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLi
     ShowWindow(hMainWindow, nCmdShow);
 
     if (!iIsInstalled) {
-        LoadStringA(hThisInstance, IDS_INSTALL, pcInstallString, 1023);
+        LoadStringA(hThisInstance, IDS_INSTALL, pcInstallString, OPTION_SIZE - 1);
         SetWindowTextA(GetDlgItem(hMainWindow, IDC_FIRST_BUTTON), pcInstallString);
     }
 

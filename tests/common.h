@@ -129,7 +129,7 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
         if (code == HCBT_ACTIVATE || code == HCBT_DESTROYWND)
             if (GetClassNameA(box, cls, sizeof cls) && !strcmp(cls, "#32770"))
                 code == HCBT_ACTIVATE ? (void)PostMessageA(box, WM_COMMAND, IDOK, 0)
-                                      : boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
+                                      : boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, IDC_NOTICE)));
         return CallNextHookEx(NULL, code, wParam, lParam);
     };
     HHOOK hook = SetWindowsHookExA(WH_CBT, answer, NULL, GetCurrentThreadId());

@@ -13,10 +13,10 @@ namespace {
 HWND SplashTemplate()
 {
     WNDCLASSA wc = {CS_GLOBALCLASS, DefWindowProcA, 0, DLGWINDOWEXTRA};
-    wc.lpszClassName = "SPLASH_SCREEN";
+    wc.lpszClassName = SPLASH_SCREEN_NAME;
     RegisterClassA(&wc);
     HMODULE exe = LoadLibraryExA(kLauncher.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    HWND dialog = CreateDialogParamA(exe, "SPLASH_SCREEN", NULL, NULL, 0);
+    HWND dialog = CreateDialogParamA(exe, SPLASH_SCREEN_NAME, NULL, NULL, 0);
     ShowWindow(dialog, SW_HIDE);
     return dialog;
 }
@@ -58,32 +58,32 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         const char* file;  // the picture written, as splash.bmp when null
         int bits, width, height;
         const char* caption;  // of the dialog, or null when none comes
-        int button;           // clicked: 42 starts the program or shows box 203
+        int button;           // clicked: the first button starts the program or shows box 203
         const char* box;      // shown before the dialog or after the click
     } cases[] = {
-        {"", None, nullptr, 8, 37, 21, "Talvik", 42, nullptr},
-        {" -C(My Game) -Sart.bmp", None, "art.bmp", 4, 33, 17, "My Game", 43, nullptr},
-        {"", Installed, nullptr, 1, 40, 40, "Talvik", 42, nullptr},
-        {"", Unstartable, nullptr, 8, -40, -40, "Talvik", 42, kCannotInvoke},
-        {"", Installed, nullptr, 8, -1, 10, "Talvik", 43, nullptr},
+        {"", None, nullptr, 8, 37, 21, "Talvik", IDC_FIRST_BUTTON, nullptr},
+        {" -C(My Game) -Sart.bmp", None, "art.bmp", 4, 33, 17, "My Game", IDC_CANCEL_BUTTON, nullptr},
+        {"", Installed, nullptr, 1, 40, 40, "Talvik", IDC_FIRST_BUTTON, nullptr},
+        {"", Unstartable, nullptr, 8, -40, -40, "Talvik", IDC_FIRST_BUTTON, kCannotInvoke},
+        {"", Installed, nullptr, 8, -1, 10, "Talvik", IDC_CANCEL_BUTTON, nullptr},
         {" -Dx", Installed, nullptr, 8, 8, 8, nullptr, 0, nullptr},
-        {" -Dx", None, nullptr, 8, 8, 8, "Talvik", 43, nullptr},
+        {" -Dx", None, nullptr, 8, 8, 8, "Talvik", IDC_CANCEL_BUTTON, nullptr},
         {" -PSPLASH_SCREEN", None, nullptr, 8, 8, 8, nullptr, 0, nullptr},
-        {" -PNoSuchWindowClass", None, nullptr, 8, 8, 8, "Talvik", 43, nullptr},
-        {"", None, "other.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
-        {"", None, nullptr, 24, 8, 8, "Talvik", 43, kNoBitmap},
-        {" -Shidden.bmp", None, "hidden.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
-        {" -Sfolder.bmp", None, "folder.bmp", 8, 8, 8, "Talvik", 43, kNoFile},
-        {"", Package, nullptr, 8, 8, 8, "Talvik", 42, nullptr},
-        {"", Expandable, nullptr, 8, 8, 8, "Talvik", 42, nullptr},
-        {"", Empty, nullptr, 8, 8, 8, "Talvik", 42, kCannotInvoke},
+        {" -PNoSuchWindowClass", None, nullptr, 8, 8, 8, "Talvik", IDC_CANCEL_BUTTON, nullptr},
+        {"", None, "other.bmp", 8, 8, 8, "Talvik", IDC_CANCEL_BUTTON, kNoFile},
+        {"", None, nullptr, 24, 8, 8, "Talvik", IDC_CANCEL_BUTTON, kNoBitmap},
+        {" -Shidden.bmp", None, "hidden.bmp", 8, 8, 8, "Talvik", IDC_CANCEL_BUTTON, kNoFile},
+        {" -Sfolder.bmp", None, "folder.bmp", 8, 8, 8, "Talvik", IDC_CANCEL_BUTTON, kNoFile},
+        {"", Package, nullptr, 8, 8, 8, "Talvik", IDC_FIRST_BUTTON, nullptr},
+        {"", Expandable, nullptr, 8, 8, 8, "Talvik", IDC_FIRST_BUTTON, nullptr},
+        {"", Empty, nullptr, 8, 8, 8, "Talvik", IDC_FIRST_BUTTON, kCannotInvoke},
     };
     // clang-format on
     HWND tmpl = SplashTemplate();
     ASSERT_TRUE(tmpl);
     RECT frame;
-    GetClientRect(GetDlgItem(tmpl, 45), &frame);
-    MapWindowPoints(GetDlgItem(tmpl, 45), tmpl, (POINT*)&frame, 2);
+    GetClientRect(GetDlgItem(tmpl, IDC_PICTURE_FRAME), &frame);
+    MapWindowPoints(GetDlgItem(tmpl, IDC_PICTURE_FRAME), tmpl, (POINT*)&frame, 2);
     const int interiorW = frame.right - frame.left, interiorH = frame.bottom - frame.top;
     // msiexec removes the test package, installed or not: a run stopped
     // half-way leaves it installed.
@@ -145,9 +145,9 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
         ASSERT_TRUE(hwnd) << launcher.NoDialog();
         EXPECT_EQ("", ReadFile(disc / "uxtheme.dll.run")) << "loaded the DLL beside it";
         EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) << "not above others";
-        EXPECT_EQ(c.app == None || c.app == Package ? "&Install" : "&Play", Text(GetDlgItem(hwnd, 42)));
-        EXPECT_EQ("Cancel", Text(GetDlgItem(hwnd, 43)));
-        EXPECT_EQ("Copyright 2026 Talvik Software", Text(GetDlgItem(hwnd, 0xFFFF)));
+        EXPECT_EQ(c.app == None || c.app == Package ? "&Install" : "&Play", Text(GetDlgItem(hwnd, IDC_FIRST_BUTTON)));
+        EXPECT_EQ("Cancel", Text(GetDlgItem(hwnd, IDC_CANCEL_BUTTON)));
+        EXPECT_EQ("Copyright 2026 Talvik Software", Text(GetDlgItem(hwnd, IDC_NOTICE)));
         // Centred, or cut where the halved difference is below 0: one pixel
         // more than the interior still fits whole.
         auto fit = [](int interior, int picture, int* offset) {
@@ -155,10 +155,10 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
             return *offset < 0 ? (*offset = 0, interior) : picture;
         };
         // A box before the dialog says that there is no picture.
-        const bool shown = !c.box || c.button == 42;
+        const bool shown = !c.box || c.button == IDC_FIRST_BUTTON;
         int left, top, wrong = -1;
         const int w = fit(interiorW, bmp.info.biWidth, &left), h = fit(interiorH, bmp.info.biHeight, &top);
-        HWND hFrame = GetDlgItem(hwnd, 45);
+        HWND hFrame = GetDlgItem(hwnd, IDC_PICTURE_FRAME);
         RECT in = {};
         // Captioned, laid out and painted at the first paint, which comes
         // when it comes.
@@ -192,7 +192,7 @@ TEST(Launcher, ShowsItsDialogAndStartsWhatItsButtonsSay)
                 << "the package did not register " << key.sub;
             uninstall();
         }
-        if (c.button == 43 || c.box || c.app == Package)
+        if (c.button == IDC_CANCEL_BUTTON || c.box || c.app == Package)
             return;
         // An unquoted path with blanks starts the program it names as a whole,
         // not the planted one.
@@ -220,7 +220,7 @@ TEST(Splash, MadeFromAnyPictureIsShown)
     HWND tmpl = SplashTemplate();
     ASSERT_TRUE(tmpl);
     RECT frame;
-    GetClientRect(GetDlgItem(tmpl, 45), &frame);
+    GetClientRect(GetDlgItem(tmpl, IDC_PICTURE_FRAME), &frame);
     DestroyWindow(tmpl);
     for (const char* source : {"/quarters.png.bmp", "/quarters.jpg.bmp"}) {
         SCOPED_TRACE(source);
@@ -248,9 +248,9 @@ TEST(Splash, MadeFromAnyPictureIsShown)
         HWND hwnd = launcher.Window();
         ASSERT_TRUE(hwnd) << launcher.NoDialog();
         int wrong = -1;
-        EXPECT_TRUE(WaitFor([&] { return !(wrong = WrongPixels(GetDlgItem(hwnd, 45), bmp, w, h)); }))
+        EXPECT_TRUE(WaitFor([&] { return !(wrong = WrongPixels(GetDlgItem(hwnd, IDC_PICTURE_FRAME), bmp, w, h)); }))
             << wrong << " pixels unlike the file's";
-        EXPECT_EQ("", Click(GetDlgItem(hwnd, 43)));
+        EXPECT_EQ("", Click(GetDlgItem(hwnd, IDC_CANCEL_BUTTON)));
         EXPECT_EQ(0u, launcher.Exit());
     }
 }
@@ -281,8 +281,8 @@ TEST(Demo, PlaysItsStoryFromTheImage)
         Launcher launcher("D:\\autorun.exe", switches, "D:\\");
         HWND hwnd = launcher.Window();
         ASSERT_TRUE(hwnd) << launcher.NoDialog();
-        EXPECT_EQ("Copyright 2026 Talvik Demo Games", Text(GetDlgItem(hwnd, 0xFFFF)));
-        PostMessageA(hwnd, WM_COMMAND, 43, 0);
+        EXPECT_EQ("Copyright 2026 Talvik Demo Games", Text(GetDlgItem(hwnd, IDC_NOTICE)));
+        PostMessageA(hwnd, WM_COMMAND, IDC_CANCEL_BUTTON, 0);
         EXPECT_EQ(0u, launcher.Exit());
     }
     for (const StoryStep& step : DemoStory("D:\\autorun.exe", "D:\\", switches))
@@ -304,7 +304,7 @@ TEST(Screen, HoldsTheDialogCentredOrAtItsEdge)
     GetWindowRect(hwnd, &r);
     EXPECT_EQ(std::max(0L, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2), r.left);
     EXPECT_EQ(std::max(0L, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2), r.top);
-    PostMessageA(hwnd, WM_COMMAND, 43, 0);
+    PostMessageA(hwnd, WM_COMMAND, IDC_CANCEL_BUTTON, 0);
     EXPECT_EQ(0u, launcher.Exit());
 }
 

@@ -97,7 +97,7 @@ TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
             EXPECT_TRUE(stamped.count(key) && stamped[key] == data) << key << " is not as expected";
         EXPECT_EQ(expected.size(), stamped.size());
         Launcher launcher(disc / "autorun.exe", "-Anone.exe", disc.path);
-        HWND hwnd = launcher.Window(), notice = GetDlgItem(hwnd, 0xFFFF);
+        HWND hwnd = launcher.Window(), notice = GetDlgItem(hwnd, IDC_NOTICE);
         ASSERT_TRUE(hwnd) << launcher.NoDialog();
         WCHAR text[200];
         RECT client;
@@ -105,7 +105,7 @@ TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
         EXPECT_EQ(c.shown ? c.shown : c.notice, std::wstring(text, InternalGetWindowText(notice, text, 200)));
         EXPECT_EQ(c.warning && strstr(c.warning, "notice is"),  // measured against the control as the dialog has it
                   said.find(" " + std::to_string(client.right) + ": the control cuts it") != std::string::npos);
-        PostMessageA(hwnd, WM_COMMAND, 43, 0);
+        PostMessageA(hwnd, WM_COMMAND, IDC_CANCEL_BUTTON, 0);
         EXPECT_EQ(0u, launcher.Exit());
     }
 }

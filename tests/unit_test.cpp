@@ -15,16 +15,16 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
     // clang-format off
     const struct {
         const char *line, *token;
-        int length;  // 0: as the launcher takes it, with its default, into 1024
+        int length;  // 0: as the launcher takes it, with its default, into OPTION_SIZE
         const char* value;
     } cases[] = {
-        {"-Agame.exe -Isetup.exe", "-I", 1024, "setup.exe"},
-        {"-C(My Game) -Sx.bmp", "-C", 1024, "My Game"},
-        {"-C(My Game -Sx.bmp", "-C", 1024, "My Game -Sx.bmp"},
-        {"-Ia.exe -Ib.exe", "-I", 1024, "a.exe"},
-        {"-C(Hi-Sx) -Sy.bmp", "-S", 1024, "x)"},
-        {"-Agame.exe", "-S", 1024, ""},
-        {"-Agame.exe -I", "-I", 1024, ""},
+        {"-Agame.exe -Isetup.exe", "-I", OPTION_SIZE, "setup.exe"},
+        {"-C(My Game) -Sx.bmp", "-C", OPTION_SIZE, "My Game"},
+        {"-C(My Game -Sx.bmp", "-C", OPTION_SIZE, "My Game -Sx.bmp"},
+        {"-Ia.exe -Ib.exe", "-I", OPTION_SIZE, "a.exe"},
+        {"-C(Hi-Sx) -Sy.bmp", "-S", OPTION_SIZE, "x)"},
+        {"-Agame.exe", "-S", OPTION_SIZE, ""},
+        {"-Agame.exe -I", "-I", OPTION_SIZE, ""},
         {"-Agame.exe", "-A", 5, "game"},
         {"-Agame.exe", "-A", 1, ""},
         {"-Agame.exe -I", "-I", 0, "setup.exe"},
@@ -40,7 +40,7 @@ TEST(Switches, TakeTheFirstValueOfTheirToken)
             GetSwitch(line.c_str(), c.token, value);
         EXPECT_EQ(c.value, std::string(value)) << c.line << " " << c.token;
         EXPECT_EQ(c.line, line) << "the caller's line changed";
-        EXPECT_EQ('x', value[c.length ? c.length : 1024]) << c.line << ": written past the buffer";
+        EXPECT_EQ('x', value[c.length ? c.length : OPTION_SIZE]) << c.line << ": written past the buffer";
     }
     // clang-format off
     const char* tails[][2] = {

@@ -6,6 +6,7 @@
 #ifndef AUTORUN_TOOLS_DRIVER_H
 #define AUTORUN_TOOLS_DRIVER_H
 #include <windows.h>
+#include "resources/resource.h"
 
 #include <cstdio>
 #include <fstream>
@@ -142,7 +143,7 @@ struct Launcher {
         return WaitFor(
             [&] {
                 if (HWND box = Find(pi.dwProcessId, "#32770")) {
-                    boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)));
+                    boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, IDC_NOTICE)));
                     std::string failed = Click(GetDlgItem(box, IDOK));
                     if (!failed.empty() || !WaitFor([&] { return !IsWindow(box); }))
                         boxes.back() += " (not answered: " + (failed.empty() ? "it stays" : failed) + ")";
@@ -156,7 +157,7 @@ struct Launcher {
     HWND Window()
     {
         HWND found = NULL;
-        Serve([&] { return (found = Find(pi.dwProcessId, "SPLASH_SCREEN")) || !Running(); }, 10000);
+        Serve([&] { return (found = Find(pi.dwProcessId, SPLASH_SCREEN_NAME)) || !Running(); }, 10000);
         // A sent message is answered only from the launcher's message loop,
         // which it enters once its dialog is set up.
         DWORD_PTR result;

@@ -46,7 +46,7 @@ int main(int argc, char** argv)
         return 1;
     }
     // The caption comes with the first paint; the controls paint after it.
-    const int ids[] = {42, 43, 45, 0xFFFF};
+    const int ids[] = {IDC_FIRST_BUTTON, IDC_CANCEL_BUTTON, IDC_PICTURE_FRAME, IDC_NOTICE};
     bool painted = WaitFor([&] {
         bool clean = !Text(hwnd).empty() && !GetUpdateRect(hwnd, NULL, FALSE);
         for (int id : ids)
@@ -54,8 +54,9 @@ int main(int argc, char** argv)
         return clean;
     });
     auto said = [](HWND h) { return "\"" + Narrow(CP_UTF8, Wide(CP_ACP, Text(h))) + "\""; };
-    Print(stdout, "play_demo: the dialog " + said(hwnd) + " shows the buttons " + said(GetDlgItem(hwnd, 42)) + " and " +
-                      said(GetDlgItem(hwnd, 43)) + " and " + said(GetDlgItem(hwnd, 0xFFFF)) +
+    Print(stdout, "play_demo: the dialog " + said(hwnd) + " shows the buttons " +
+                      said(GetDlgItem(hwnd, IDC_FIRST_BUTTON)) + " and " + said(GetDlgItem(hwnd, IDC_CANCEL_BUTTON)) +
+                      " and " + said(GetDlgItem(hwnd, IDC_NOTICE)) +
                       (painted ? "\n" : " (not yet painted after 10 s)\n"));
     if (argc == 4) {
         WaitForSingleObject(launcher.pi.hProcess, INFINITE);
@@ -63,7 +64,7 @@ int main(int argc, char** argv)
     }
     std::string screen = Screenshot();
     WriteFile(argv[4], screen);
-    std::string failed = Click(GetDlgItem(hwnd, 43));
+    std::string failed = Click(GetDlgItem(hwnd, IDC_CANCEL_BUTTON));
     DWORD code = launcher.Exit();
     if (screen.empty() || !failed.empty() || code) {
         printf("play_demo: %s%s; the launcher's exit code is %lu\n", screen.empty() ? "no screenshot came; " : "",

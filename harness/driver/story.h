@@ -43,11 +43,11 @@ inline std::vector<StoryStep> DemoStory(const std::string& launcher, const std::
         if (!hwnd)
             return "no dialog came";
         WaitFor([&] { return !Text(hwnd).empty(); });
-        std::string label = Text(GetDlgItem(hwnd, 42));
+        std::string label = Text(GetDlgItem(hwnd, IDC_FIRST_BUTTON));
         return label == first ? "" : "the first button reads \"" + label + "\"";
     };
     auto press = [=](int id) -> std::string {
-        HWND hwnd = Find((*running)->pi.dwProcessId, "SPLASH_SCREEN");
+        HWND hwnd = Find((*running)->pi.dwProcessId, SPLASH_SCREEN_NAME);
         std::string failed = hwnd ? Click(GetDlgItem(hwnd, id)) : "no dialog";
         DWORD code = (*running)->Exit(120000);
         for (const std::string& box : (*running)->boxes)
@@ -81,7 +81,7 @@ inline std::vector<StoryStep> DemoStory(const std::string& launcher, const std::
          }},
         {"2-installed", "pressing it runs the installer, which registers the game",
          [=] {
-             std::string failed = press(42);
+             std::string failed = press(IDC_FIRST_BUTTON);
              return !failed.empty()                                      ? failed
                     : WaitFor([] { return HasKey(szAppPaths); }, 120000) ? ""
                                                                          : "the game was not registered";
@@ -89,7 +89,7 @@ inline std::vector<StoryStep> DemoStory(const std::string& launcher, const std::
         {"3-play", "the next run shows \"&Play\"", [=] { return start(silent, "&Play"); }},
         {"4-game", "pressing it starts the game",
          [=] {
-             std::string failed = press(42);
+             std::string failed = press(IDC_FIRST_BUTTON);
              return !failed.empty()                                              ? failed
                     : WaitFor([=] { return game() && IsWindowVisible(game()); }) ? ""
                                                                                  : "no game window came";
@@ -105,7 +105,7 @@ inline std::vector<StoryStep> DemoStory(const std::string& launcher, const std::
          }},
         {"7-uninstalled", "the uninstaller removes the game", uninstall},
         {"8-install-again", "the next run shows \"&Install\" again", [=] { return start(silent, "&Install"); }},
-        {"9-cancelled", "\"Cancel\" closes it", [=] { return press(43); }},
+        {"9-cancelled", "\"Cancel\" closes it", [=] { return press(IDC_CANCEL_BUTTON); }},
     };
 }
 #endif

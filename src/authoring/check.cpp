@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "authoring/common/launcherres.h"
+#include "authoring/common/names.h"
+#include "authoring/common/toolio.h"
 #include "filebmp.h"
 #include "image/dib.h"
-#include "authoring/common/names.h"
 #include "resources/resource.h"
 #include "runtime/runtime.h"
-#include "authoring/common/toolio.h"
-#include "authoring/common/launcherres.h"
 #include "util/util.h"
 
 static const char szUsage[] =
@@ -100,7 +100,7 @@ static void CheckNotice(const std::string& sProgram)
     std::string sTemplate, sOwnTemplate;
     std::wstring wsNotice, wsOwn;
     HMODULE hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    bool bLauncher = hLauncher && ReadResource(hLauncher, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sTemplate) &&
+    bool bLauncher = hLauncher && ReadResource(hLauncher, RT_DIALOG, SPLASH_SCREEN_NAME, &sTemplate) &&
                      GetNotice(sTemplate, &wsNotice);
     if (hLauncher)
         FreeLibrary(hLauncher);
@@ -109,7 +109,7 @@ static void CheckNotice(const std::string& sProgram)
         return;
     }
     Say("notice", "\"" + Shown(Narrow(CP_UTF8, wsNotice)) + "\"", CP_UTF8);
-    if (ReadResource(NULL, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sOwnTemplate) && GetNotice(sOwnTemplate, &wsOwn) &&
+    if (ReadResource(NULL, RT_DIALOG, SPLASH_SCREEN_NAME, &sOwnTemplate) && GetNotice(sOwnTemplate, &wsOwn) &&
         wsOwn == wsNotice)
         Say("warning",
             "the disc shows the launcher's own notice, not its publisher's: make-disc --notice TEXT "
@@ -212,10 +212,10 @@ static void CheckSignature(const std::string& sName, const std::string& sPath)
 }
 
 // A switch's value as the launcher takes it, its default included, cut to
-// its 1023 characters.
+// its OPTION_SIZE - 1 characters.
 static std::string Switch(const char* szTail, const char* szToken)
 {
-    char szValue[1024];
+    char szValue[OPTION_SIZE];
     GetSwitch(szTail, szToken, szValue);
     return szValue;
 }
@@ -324,9 +324,9 @@ static void CheckSwitches(const char* szTail)
         if (bUnclosed)
             Say("warning", std::string("the parenthesis after ") + szToken +
                                " is never closed: its value runs to the end of the line");
-        if (iValue > 1023)
+        if (iValue > OPTION_SIZE - 1)
             Say("warning", std::string("the value of ") + szToken + " has " + std::to_string(iValue) +
-                               " characters: the launcher keeps the first 1023");
+                               " characters: the launcher keeps the first " + std::to_string(OPTION_SIZE - 1));
         seen.push_back(szToken);
         starts.push_back(p);
         p += 2 + iValue + (bParenthesis ? 1 : 0) + (bParenthesis && !bUnclosed ? 1 : 0);
@@ -351,7 +351,7 @@ static void CheckSwitches(const char* szTail)
 static void SayValues(const char* szTail)
 {
     for (const char* szToken : aszTokens) {
-        char szValue[1024];
+        char szValue[OPTION_SIZE];
         ParseCommandLine(szTail, szValue, sizeof(szValue), szToken);
         Say("switch", std::string(szToken) + " \"" + Shown(szValue, sizeof(szValue)) + "\"", CP_UTF8);
     }
@@ -364,7 +364,7 @@ static RECT FrameInside()
 {
     RECT rInside = {0, 0, 0, 0}, rBorder, rWindow;
     std::string sTemplate;
-    if (!ReadResource(NULL, RT_DIALOG, SPLASH_TEMPLATE_NAME, &sTemplate))
+    if (!ReadResource(NULL, RT_DIALOG, SPLASH_SCREEN_NAME, &sTemplate))
         Fail("the launcher's dialog is missing from the checker's resources");
     HWND hDialog = MakeHiddenSplash(sTemplate);
     HWND hFrame = GetDlgItem(hDialog, IDC_PICTURE_FRAME);

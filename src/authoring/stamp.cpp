@@ -13,6 +13,7 @@
 
 #include "authoring/common/toolio.h"
 #include "authoring/common/launcherres.h"
+#include "resources/resource.h"
 
 static const char szUsage[] =
     "usage: autorun-stamp LAUNCHER.exe [--notice TEXT] [--icon FILE.ico]\n"
@@ -251,15 +252,15 @@ int main()
     DWORD dwError = ReadResources(sLauncher, &resources);
     if (dwError)
         return Refuse(sLauncher, "cannot be loaded as a program file: " + ErrorText(dwError));
-    Resource* pTemplate = Find(resources, (LPCSTR)RT_DIALOG, SPLASH_TEMPLATE_NAME);
+    Resource* pTemplate = Find(resources, (LPCSTR)RT_DIALOG, SPLASH_SCREEN_NAME);
     Resource* pGroup = Find(resources, (LPCSTR)RT_GROUP_ICON, ICON_GROUP_NAME);
     std::string sStamped;
     std::wstring sOldNotice;
     std::vector<GroupIconEntry> oldEntries;
     if (!pTemplate)
-        return Refuse(sLauncher, "not the launcher: it has no dialog template " SPLASH_TEMPLATE_NAME);
+        return Refuse(sLauncher, "not the launcher: it has no dialog template " SPLASH_SCREEN_NAME);
     if (!GetNotice(pTemplate->sData, &sOldNotice) || !SetNotice(pTemplate->sData, sNotice, &sStamped))
-        return Refuse(sLauncher, "not the launcher: its template " SPLASH_TEMPLATE_NAME
+        return Refuse(sLauncher, "not the launcher: its template " SPLASH_SCREEN_NAME
                                  " is not the splash dialog's (a standard template of 4 controls, the third a "
                                  "static with id 0xFFFF)");
     if (!pGroup || !ReadIconGroup(pGroup->sData, &oldEntries))

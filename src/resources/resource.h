@@ -2,9 +2,15 @@
 #ifndef AUTORUN_RESOURCE_H
 #define AUTORUN_RESOURCE_H
 
+// The splash dialog's template and its window class are one name.
+#define SPLASH_SCREEN_NAME "SPLASH_SCREEN"
+
 #define IDC_FIRST_BUTTON  42
 #define IDC_CANCEL_BUTTON 43
 #define IDC_PICTURE_FRAME 45
+// The notice, a static whose template id (-1 to the resource compiler) reads
+// back as this WORD.
+#define IDC_NOTICE 0xFFFF
 
 #define IDS_INSTALL           101
 #define IDS_ERROR             201

@@ -42,8 +42,8 @@ void GetSwitch(const char* szCommandLine, const char* szToken, char* szValue)
     static const char* const aszDefaults[][2] = {
         {"-I", DEFAULT_INSTALL_NAME}, {"-C", DEFAULT_CAPTION}, {"-S", DEFAULT_SPLASH_FILE}};
 
-    ParseCommandLine(szCommandLine, szValue, 1024, szToken);
+    ParseCommandLine(szCommandLine, szValue, OPTION_SIZE, szToken);
     for (const auto& aszDefault : aszDefaults)
         if (!szValue[0] && !strcmp(szToken, aszDefault[0]))
-            lstrcpynA(szValue, aszDefault[1], 1024);
+            lstrcpynA(szValue, aszDefault[1], OPTION_SIZE);
 }

@@ -12,20 +12,20 @@ static const HKEY hKeyRoot = HKEY_LOCAL_MACHINE;
 // Appends szName to the drive root in szValue, cutting what does not fit.
 static void JoinPath(char* szValue, const char* szName)
 {
-    strncat(szValue, szName, 1023 - strlen(szValue));
+    strncat(szValue, szName, OPTION_SIZE - 1 - strlen(szValue));
 }
 
 // Whether GetRegistryValueData's result means that data was read into the
-// buffer: 1 is no value, 0 a value without data, 1024 or more one too large.
+// buffer: 1 is no value, 0 a value without data, OPTION_SIZE or more one too large.
 static bool WasRead(int iSize)
 {
-    return iSize > 1 && iSize < 1024;
+    return iSize > 1 && iSize < OPTION_SIZE;
 }
 
 // The installer's path at the root of the current drive, into szValue.
 static int InstallerPath(char* szValue, const char* szInstallName)
 {
-    if (!GetCurrentDrive(szValue, 1024))
+    if (!GetCurrentDrive(szValue, OPTION_SIZE))
         return ReportError(IDS_NO_CURRENT_DRIVE);
     JoinPath(szValue, szInstallName);
     return 1;
@@ -44,22 +44,22 @@ static int Launch(const char* szValue, const char* szPath)
 
 int IsAppInstalled(const char* szAppRegKey)
 {
-    char szValue[1024];
+    char szValue[OPTION_SIZE];
     return GetRegistryValueData(hKeyRoot, szAppRegKey, NULL, szValue, sizeof(szValue)) != 1;
 }
 
 int CheckAndLaunch(const char* szAppKey, const char* szInstallName)
 {
-    char szValue[1024];
-    char szPath[1024];
+    char szValue[OPTION_SIZE];
+    char szPath[OPTION_SIZE];
 
     szPath[0] = '\0';
-    int iSize = GetRegistryValueData(hKeyRoot, szAppKey, NULL, szValue, 1024);
+    int iSize = GetRegistryValueData(hKeyRoot, szAppKey, NULL, szValue, OPTION_SIZE);
     if (iSize != 1) {
         // Installed, but a command that was not read must not be started.
         if (!WasRead(iSize))
             return ReportError(IDS_CANNOT_INVOKE);
-        GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, 1024);
+        GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, OPTION_SIZE);
     } else if (!InstallerPath(szValue, szInstallName)) {
         return 0;
     }
@@ -68,15 +68,15 @@ int CheckAndLaunch(const char* szAppKey, const char* szInstallName)
 
 int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char* szInstallName)
 {
-    char szValue[1024];
-    char szPath[1024];
+    char szValue[OPTION_SIZE];
+    char szPath[OPTION_SIZE];
     struct ffblk ffblk;
     int iDriveType = -1;
     int iFileNotFound = 1;
 
     szPath[0] = '\0';
     if (OpenRegistryKey(hKeyRoot, szAppKey)) {
-        while ((iDriveType = GetCDROMDrive(szValue, 1024, iDriveType)) >= 0) {
+        while ((iDriveType = GetCDROMDrive(szValue, OPTION_SIZE, iDriveType)) >= 0) {
             JoinPath(szValue, szAppName);
             iFileNotFound = findfirst(szValue, &ffblk, 0);
             if (!iFileNotFound)
@@ -84,7 +84,7 @@ int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char
         }
         if (iFileNotFound)
             return ReportError(IDS_NO_EXECUTABLE);
-        GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, 1024);
+        GetRegistryValueData(hKeyRoot, szAppKey, "Path", szPath, OPTION_SIZE);
     } else if (!InstallerPath(szValue, szInstallName)) {
         return 0;
     }
@@ -93,10 +93,10 @@ int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char
 
 int RunUninstall(const char* szAppKey)
 {
-    char szValue[1024];
+    char szValue[OPTION_SIZE];
 
     // A command too large to be read is as good as none.
-    if (!WasRead(GetRegistryValueData(hKeyRoot, szAppKey, "UninstallString", szValue, 1024)))
+    if (!WasRead(GetRegistryValueData(hKeyRoot, szAppKey, "UninstallString", szValue, OPTION_SIZE)))
         return ReportError(IDS_NO_UNINSTALL);
 
     UINT wExeCode = WinExec(szValue, SW_SHOWNORMAL);

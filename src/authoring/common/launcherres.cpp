@@ -4,13 +4,14 @@
 #include <string.h>
 
 #include "authoring/common/launcherres.h"
+#include "resources/resource.h"
 
 static_assert(sizeof(GroupIconEntry) == 14, "an icon group's entry is 14 bytes");
 
 static const char szPngSignature[] = "\x89PNG\r\n\x1a\n";
 // DLGTEMPLATE and DLGITEMTEMPLATE, up to their variable fields.
 static const size_t iDialogHeader = 18, iControlHeader = 18;
-static const WORD wStaticAtom = 0x0082, wNoticeId = 0xFFFF;
+static const WORD wStaticAtom = 0x0082, wNoticeId = IDC_NOTICE;
 
 // Little-endian fields at a place the caller has checked.
 static WORD Word(const std::string& s, size_t i)
@@ -155,7 +156,7 @@ HWND MakeHiddenSplash(const std::string& sTemplate)
     wc.lpfnWndProc = DefWindowProcA;
     wc.cbWndExtra = DLGWINDOWEXTRA;
     wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = SPLASH_TEMPLATE_NAME;
+    wc.lpszClassName = SPLASH_SCREEN_NAME;
     RegisterClassA(&wc);
     return CreateDialogIndirectParamW(wc.hInstance, (LPCDLGTEMPLATEW)sHidden.data(), NULL, NULL, 0);
 }

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#define SPLASH_TEMPLATE_NAME "SPLASH_SCREEN"
-#define ICON_GROUP_NAME      "AUTORUN"
+#define ICON_GROUP_NAME "AUTORUN"
 
 #pragma pack(push, 2)
 // An image's entry in an icon group resource (RT_GROUP_ICON): as in an .ico
