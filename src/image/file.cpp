@@ -3,8 +3,6 @@
 
 TFile::TFile() : hFile(INVALID_HANDLE_VALUE), ShouldClose(true) {}
 
-TFile::TFile(HANDLE handle, bool shouldClose) : hFile(handle), ShouldClose(shouldClose) {}
-
 TFile::~TFile()
 {
     if (ShouldClose && IsOpen())
@@ -65,12 +63,4 @@ bool TFileIO::Skip(long size)
         return false;
     uRemaining -= (uint64)size < uRemaining ? (uint64)size : uRemaining;
     return SetFilePointer(File.GetHandle(), size, NULL, FILE_CURRENT) != INVALID_SET_FILE_POINTER;
-}
-
-bool TFileIO::Write(const void* buffer, long size)
-{
-    DWORD dwWritten = 0;
-    if (size < 0)
-        return false;
-    return WriteFile(File.GetHandle(), buffer, (DWORD)size, &dwWritten, NULL) && dwWritten == (DWORD)size;
 }

@@ -9,8 +9,6 @@ class TFile {
 public:
     // Closed until Open.
     TFile();
-    // Wraps an open handle; shouldClose: the destructor closes it.
-    explicit TFile(HANDLE handle, bool shouldClose = true);
     ~TFile();
     TFile(const TFile&) = delete;
     TFile& operator=(const TFile&) = delete;
@@ -27,18 +25,20 @@ public:
 
 private:
     HANDLE hFile;
+    // Whether the destructor closes a handle still open; always set.
     bool ShouldClose;
 };
 
-// Raw reads and writes on an open TFile, from its current position.
-class TFileIO : public TDib::IFileIn, public TDib::IFileOut {
+// Raw reads on an open TFile, from its current position. It has no output
+// side: a vtable keeps every virtual function alive, and a write would keep
+// WriteFile among the imports of a launcher that writes no files.
+class TFileIO : public TDib::IFileIn {
 public:
     explicit TFileIO(TFile& file);
 
     bool Read(void* buffer, long size) override;
     bool Skip(long size) override;
     uint64 Remaining() override { return uRemaining; }
-    bool Write(const void* buffer, long size) override;
 
 private:
     TFile& File;

@@ -13,7 +13,7 @@ static void ShowError(const char* szText, const char* szCaption)
     MessageBoxA(NULL, szText, szCaption, MB_OK | MB_SYSTEMMODAL);
 }
 
-int ReportError(UINT uMessageId)
+int ReportLaunchError(UINT uMessageId)
 {
     LoadStringA(GetModuleHandleA(NULL), IDS_ERROR, titleBuffer, 128);
     LoadStringA(GetModuleHandleA(NULL), uMessageId, messageBuffer, 128);

@@ -13,8 +13,8 @@
 
 #include <string.h>
 
-// The colour count that the table of a DIB with this bit count holds.
-static int TableEntries(WORD wBitCount)
+// The entries of a full table, which a served DIB of this bit count holds.
+static int FullTableEntries(WORD wBitCount)
 {
     return wBitCount <= 8 ? 1 << wBitCount : 0;
 }
@@ -28,7 +28,7 @@ static bool IsServedDib(const BITMAPINFOHEADER* lpbi, DWORD dwSize)
     WORD wBits = lpbi->biBitCount;
     if (wBits != 1 && wBits != 4 && wBits != 8 && wBits != 16 && wBits != 24 && wBits != 32)
         return false;
-    unsigned long long ullTable = TableEntries(wBits);
+    unsigned long long ullTable = FullTableEntries(wBits);
     if (lpbi->biClrUsed != 0 && lpbi->biClrUsed != ullTable)
         return false;
 
@@ -49,7 +49,7 @@ static bool IsServedDib(const BITMAPINFOHEADER* lpbi, DWORD dwSize)
 HPALETTE CreateDIBPalette(const BITMAPINFO* lpbmi, int* lpiNumColors)
 {
     const BITMAPINFOHEADER* lpbi = &lpbmi->bmiHeader;
-    int iCount = lpbi->biBitCount <= 8 ? 1 << lpbi->biBitCount : 0;
+    int iCount = FullTableEntries(lpbi->biBitCount);
     *lpiNumColors = iCount;
     if (!iCount)
         return NULL;

@@ -13,6 +13,8 @@ int GetRegistryValueData(HKEY hTopKey, const char* szSubKey, const char* szValue
                          unsigned int iValueSize);
 // 1 when szSubKey below hTopKey can be opened for reading, else 0.
 int OpenRegistryKey(HKEY hTopKey, const char* szSubKey);
+// The key every registry read of the module is below.
+static const HKEY hKeyRoot = HKEY_LOCAL_MACHINE;
 
 // An option string: a switch's value, cut at OPTION_SIZE - 1 characters.
 #define OPTION_SIZE 1024
@@ -39,8 +41,8 @@ int IsAppInstalled(const char* szAppRegKey);
 // directory has no drive letter.
 int GetCurrentDrive(char* szCurrentDrive, int iLength);
 // The index in the logical-drive list of the first CD-ROM drive after index
-// iLastDriveType (-1 starts with the first), its root in szCDROMDrive; -1
-// when there is none.
+// iLastDriveType (-1 starts with the first; an index, not a drive's type),
+// its root in szCDROMDrive; -1 when there is none.
 int GetCDROMDrive(char* szCDROMDrive, int iLength, int iLastDriveType);
 
 // Starts the command line exe in currentDir ("" for the launcher's own);
@@ -67,7 +69,9 @@ extern decltype(&CreateProcessA) pCreateProcessA;
 extern decltype(&ShellExecuteExA) pShellExecuteExA;
 
 // The launch actions: 1 when a program was started, 0 after an error box
-// (or, without a box, when the user declined to elevate it).
+// (or, without a box, when the user declined to elevate it). Each of the
+// three is in an object of its own, so that the launcher, which calls only
+// the first, does not import what the others call.
 // If the application is installed, starts its App Paths command in its
 // "Path"; otherwise the installer from the root of the current drive.
 int CheckAndLaunch(const char* szAppKey, const char* szInstallName);
@@ -77,9 +81,20 @@ int CheckAndLaunchFromCD(const char* szAppKey, const char* szAppName, const char
 // Runs the key's "UninstallString" command.
 int RunUninstall(const char* szAppKey);
 
-// The error box: caption string 201, text string uMessageId, one OK button.
-// Returns 0, the launch actions' result after a failure.
-int ReportError(UINT uMessageId);
+// What the launch actions share (launch.cpp).
+// Appends szName to the drive root in szValue, cutting what does not fit.
+void JoinPath(char* szValue, const char* szName);
+// Whether GetRegistryValueData's result means that data was read into the
+// buffer: 1 is no value, 0 a value without data, OPTION_SIZE or more one too large.
+bool WasRead(int iSize);
+// The installer's path at the root of the current drive, into szValue.
+int InstallerPath(char* szValue, const char* szInstallName);
+// Starts the command szValue in szPath, reporting a failure.
+int Launch(const char* szValue, const char* szPath);
+
+// The launch actions' error box: caption string 201, text string
+// uMessageId, one OK button. Returns 0, their result after a failure.
+int ReportLaunchError(UINT uMessageId);
 // The error box for a failed WinExec: string 205 with the code in place of
 // its "%i", formatted into szText (at least 1024 characters). Returns 0.
 int ReportWinExecError(UINT wExeCode, char* szText);
