@@ -222,11 +222,12 @@ long long DibReadOnce(TCase& c)
 {
     alignas(TDib) unsigned char storage[sizeof(TDib)];
     TDib* dib = 0;
+    TReadResult result = {};
     long long t0 = Now();
     try {
-        dib = new (storage) TDib(c.Path);
+        dib = new (storage) TDib(c.Path, &result);
     } catch (...) {
-        Fail("TDib cannot read %s", c.Path);
+        Fail("TDib cannot read %s (refusal %d)", c.Path, result.Refusal);
     }
     long long t1 = Now();
     if (!dib->IsOK())
@@ -494,10 +495,11 @@ int main(int argc, char** argv)
         TCase& c = cases[s];
         CheckAlike(c);
         if (bDetail) {
+            TReadResult result = {};
             try {
-                c.Dib = new TDib(c.Path);
+                c.Dib = new TDib(c.Path, &result);
             } catch (...) {
-                Fail("TDib cannot read %s", c.Path);
+                Fail("TDib cannot read %s (refusal %d)", c.Path, result.Refusal);
             }
         }
         std::vector<std::vector<double>> samples(kContenders);

@@ -12,14 +12,15 @@ static TPalette* pBitmapPalette;
 static char messageBuffer[129];
 static char titleBuffer[129];
 
-static void ReportError(UINT uMessageId)
+// The picture's error box, before the dialog exists.
+static void ReportPictureError(UINT uMessageId)
 {
     LoadStringA(GetModuleHandleA(NULL), IDS_ERROR, titleBuffer, 128);
     LoadStringA(GetModuleHandleA(NULL), uMessageId, messageBuffer, 128);
     MessageBoxExA(NULL, messageBuffer, titleBuffer, MB_OK, 0);
 }
 
-UINT ReadFileBitmap(char* lpFileName, HBITMAP* lphBitmap, HPALETTE* lphPalette)
+UINT ReadFileBitmap(char* lpFileName, HBITMAP* lphBitmap, HPALETTE* lphPalette, TReadResult* pResult)
 {
     struct ffblk ffblk;
 
@@ -29,7 +30,7 @@ UINT ReadFileBitmap(char* lpFileName, HBITMAP* lphBitmap, HPALETTE* lphPalette)
     // Any failure, the reader's, the display's or the heap's, leaves nothing
     // made and is reported alike: the caller gets a complete pair or null.
     try {
-        TDib DIB(lpFileName);
+        TDib DIB(lpFileName, pResult);
         if (DIB.IsOK()) {
             pBitmap = new TBitmap(DIB, 0);
             try {
@@ -54,7 +55,7 @@ HBITMAP LoadFileBitmap(char* lpFileName, HPALETTE* lphPalette)
     UINT uMessageId = ReadFileBitmap(lpFileName, &hBitmap, lphPalette);
 
     if (uMessageId)
-        ReportError(uMessageId);
+        ReportPictureError(uMessageId);
     return hBitmap;
 }
 

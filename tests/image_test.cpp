@@ -103,17 +103,17 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
         SCOPED_TRACE(c.name);
         Bmp bmp(8, 5, 3);
         c.change(bmp);
-        const TDib::TBlockStats before = TDib::BlockStats();
         TempDir dir;
         WriteFile(dir / "p.bmp", bmp.Bytes());
         std::unique_ptr<TDib> dib;
+        TReadResult result = {};
         try {
-            dib.reset(new TDib((dir / "p.bmp").c_str()));
+            dib.reset(new TDib((dir / "p.bmp").c_str(), &result));
         } catch (const TXGdi& e) {
             EXPECT_EQ(IDS_DIB_READ_FAILED, e.ResId);
         }
         ASSERT_EQ(c.accepted, dib != nullptr);
-        EXPECT_EQ(before.Requests + c.accepted, TDib::BlockStats().Requests) << "a refused file allocated";
+        EXPECT_EQ(c.accepted, result.BlockSize != 0) << "a refused file allocated";
         if (dib) {
             const BITMAPINFOHEADER* h = dib->GetInfoHeader();
             EXPECT_EQ(40u, h->biSize);
@@ -129,7 +129,9 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
                                     : (bmp.info.biBitCount * bmp.info.biWidth + 31) / 32 * 4 * bmp.info.biHeight;
             EXPECT_EQ(image, h->biSizeImage);
             EXPECT_EQ(bmp.bits.substr(0, image), std::string((const char*)dib->GetBits(), image));
+            HGLOBAL block = GlobalHandle(dib->GetInfo());
             dib.reset();
+            EXPECT_EQ(0u, GlobalSize(block)) << "a block outlived its DIB";
         }
         // Then damaged, a thousand times: each variant is refused or read
         // into a block that its own bytes could fill, and made a palette and
@@ -148,13 +150,13 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
             struct Probe : TDib {
             } damaged;
             MemoryIn in(bytes);
-            const bool ok = damaged.Read(in, true);
+            const bool ok = damaged.Read(in, true, &result);
             ASSERT_EQ(ok, damaged.IsOK()) << "variant " << i;
-            ASSERT_TRUE(!ok || TDib::BlockStats().LastSize <= 52 + bytes.size() * 4 / 3)
-                << "variant " << i << " asked for " << TDib::BlockStats().LastSize << " bytes";
+            ASSERT_TRUE(ok == (result.BlockSize != 0) && result.BlockSize <= 52 + bytes.size() * 4 / 3)
+                << "variant " << i << " asked for " << result.BlockSize << " bytes";
             accepted += ok;
             largest = std::max<unsigned long long>(largest, bytes.size());
-            worst = std::max(worst, ok ? (double)TDib::BlockStats().LastSize / bytes.size() : 0);
+            worst = std::max(worst, (double)result.BlockSize / bytes.size());
             try {
                 if (ok && damaged.NumColors() > 0) {
                     TPalette palette(damaged, 0);
@@ -169,7 +171,6 @@ TEST(Reader, AcceptsOrRefusesAFileWholeOrDamaged)
                 ASSERT_LE(RunCheck(disc.path).first, 1u) << "the checker did not end well on variant " << i;
             }
         }
-        EXPECT_EQ(before.Held, TDib::BlockStats().Held) << "a block outlived its DIB";
     };
     for (auto& c : cases)
         row(c);

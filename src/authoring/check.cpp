@@ -377,48 +377,38 @@ static RECT FrameInside()
     return rInside;
 }
 
-static const char* Refusal(TDib::TRefusal refusal)
+// Why box 208 comes, from what the reader found in the picture.
+static std::string Refusal(const TReadResult& result)
 {
-    switch (refusal) {
-    case TDib::NoBmSignature: return "it does not start with \"BM\": not a BMP file";
-    case TDib::ShortHeader: return "the file ends inside its header";
-    case TDib::BadPlanes: return "its plane count is not 1";
-    case TDib::BadWidth: return "its width is not above 0";
-    case TDib::BadHeight: return "its height is not above 0 (rows from the top are not read)";
-    case TDib::BadBitCount: return "its bit count is none of 1, 4, 8, 16, 24, 32";
-    case TDib::TooLarge: return "the sizes it states are too large to hold";
-    case TDib::ShortFile: return "the file is shorter than its header says";
-    default: return "the display could not make its bitmap";
+    const BITMAPINFOHEADER& header = result.Header;
+    switch (result.Refusal) {
+    case TReadResult::NotRefused:
+        // No block asked for: the reader never got to the file.
+        if (!result.BlockSize)
+            return "it cannot be opened";
+        if (header.biClrUsed)
+            return "the display could not make its bitmap";
+        return "it has no colour table: " + std::to_string(header.biBitCount) +
+               " bits per pixel; make it 8-bit (tools/make-splash does)";
+    case TReadResult::NoBmSignature: return "it does not start with \"BM\": not a BMP file";
+    // The remedy: the newer headers of 108 and 124 bytes are what image
+    // editors write by default.
+    case TReadResult::BadHeaderSize:
+        return "its header is " + std::to_string(header.biSize) +
+               " bytes, and the launcher reads only those of 12 and 40: make-splash makes a BMP it reads, or save the "
+               "picture with a 40-byte header (as \"Windows 3.x\", without colour space information)";
+    case TReadResult::ShortHeader: return "the file ends inside its header";
+    case TReadResult::BadPlanes: return "its plane count is not 1";
+    case TReadResult::BadWidth: return "its width is not above 0";
+    case TReadResult::BadHeight: return "its height is not above 0 (rows from the top are not read)";
+    case TReadResult::BadBitCount: return "its bit count is none of 1, 4, 8, 16, 24, 32";
+    case TReadResult::TooManyPixels:
+        return "it states " + std::to_string(header.biWidth) + " x " + std::to_string(header.biHeight) +
+               " pixels, more than the launcher takes: " + std::to_string(TDib::MaxPixels) + " (4096 x 4096)";
+    case TReadResult::TooLarge: return "the sizes it states are too large to hold";
+    case TReadResult::ShortFile: return "the file is shorter than its header says";
     }
-}
-
-// The size a picture's header states, over the reader's bound.
-static std::string TooManyPixels(const std::string& sPath)
-{
-    std::string sHead;
-    LONG iSize[2] = {0, 0};
-    WORD wSize[2];
-    if (ReadFileBytes(sPath, 26, &sHead) && sHead.size() == 26 && sHead[14] == 12) {
-        memcpy(wSize, &sHead[18], sizeof wSize);
-        iSize[0] = wSize[0], iSize[1] = wSize[1];
-    } else if (sHead.size() == 26) {
-        memcpy(iSize, &sHead[18], sizeof iSize);
-    }
-    return "it states " + std::to_string(iSize[0]) + " x " + std::to_string(iSize[1]) +
-           " pixels, more than the launcher takes: " + std::to_string(TDib::MaxPixels) + " (4096 x 4096)";
-}
-
-// A header of a size the launcher does not read, and the remedy: the newer
-// headers of 108 and 124 bytes are what image editors write by default.
-static std::string HeaderSize(const std::string& sPath)
-{
-    std::string sHead;
-    DWORD dwSize = 0;
-    if (ReadFileBytes(sPath, 18, &sHead) && sHead.size() == 18)
-        memcpy(&dwSize, &sHead[14], sizeof dwSize);
-    return "its header is " + std::to_string(dwSize) +
-           " bytes, and the launcher reads only those of 12 and 40: make-splash makes a BMP it reads, or save the "
-           "picture with a 40-byte header (as \"Windows 3.x\", without colour space information)";
+    return "";
 }
 
 static void CheckPicture(const std::string& sName)
@@ -426,7 +416,8 @@ static void CheckPicture(const std::string& sName)
     std::string sPath = OnDisc(sName);
     HBITMAP hBitmap = NULL;
     HPALETTE hPalette = NULL;
-    UINT uMessage = ReadFileBitmap(&sPath[0], &hBitmap, &hPalette);
+    TReadResult result = {};
+    UINT uMessage = ReadFileBitmap(&sPath[0], &hBitmap, &hPalette, &result);
     if (uMessage == IDS_INVALID_FILE_NAME) {
         DWORD dwAttributes = GetFileAttributesA(sPath.c_str());
         const char* szWhy = dwAttributes == INVALID_FILE_ATTRIBUTES   ? "it is not on the disc"
@@ -439,19 +430,8 @@ static void CheckPicture(const std::string& sName)
         return;
     }
     if (uMessage) {
-        std::string sWhy = Refusal(TDib::NotRefused);
-        try {
-            TDib dib(sPath.c_str());
-            if (dib.IsOK() && dib.NumColors() == 0)
-                sWhy = "it has no colour table: " + std::to_string(dib.GetInfoHeader()->biBitCount) +
-                       " bits per pixel; make it 8-bit (tools/make-splash does)";
-        } catch (...) {
-            sWhy = TDib::LastRefusal == TDib::TooManyPixels   ? TooManyPixels(sPath)
-                   : TDib::LastRefusal == TDib::BadHeaderSize ? HeaderSize(sPath)
-                                                              : Refusal(TDib::LastRefusal);
-        }
         Problem("picture " + Shown(sName) + ": box 208 \"" + Message(uMessage) +
-                "\" instead, before the dialog: " + sWhy);
+                "\" instead, before the dialog: " + Refusal(result));
         return;
     }
     BITMAP bm;

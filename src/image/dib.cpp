@@ -43,9 +43,6 @@
 
 #include <string.h>
 
-TDib::TBlockStats TDib::Stats;
-TDib::TRefusal TDib::LastRefusal;
-
 namespace {
 
 const uint64 kMaxSize = 0x7fffffff;
@@ -63,7 +60,7 @@ bool MulAdd(uint64 a, uint64 b, uint64 c, uint64* pResult)
 
 // Entries of the block's colour table: the stated count, or the bit count's
 // default; none for a bit count without one.
-uint32 TableEntries(const BITMAPINFOHEADER& header)
+uint32 BlockTableEntries(const BITMAPINFOHEADER& header)
 {
     if (header.biClrUsed)
         return header.biClrUsed;
@@ -75,7 +72,7 @@ uint32 TableEntries(const BITMAPINFOHEADER& header)
 bool BlockSize(const BITMAPINFOHEADER& header, uint64* pSize)
 {
     uint64 uHead;
-    return MulAdd(TableEntries(header), 4, header.biCompression == BI_BITFIELDS ? 52 : 40, &uHead) &&
+    return MulAdd(BlockTableEntries(header), 4, header.biCompression == BI_BITFIELDS ? 52 : 40, &uHead) &&
            MulAdd(1, uHead, header.biSizeImage, pSize);
 }
 
@@ -86,10 +83,10 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40 && sizeof(TRgbQuad) == 4, "packed D
 
 TDib::TDib() : Info(0), Mask(0), Colors(0), Bits(0), NumClrs(0), Mode(DIB_RGB_COLORS), IsResHandle(false) {}
 
-TDib::TDib(const char* name)
+TDib::TDib(const char* name, TReadResult* result)
     : Info(0), Mask(0), Colors(0), Bits(0), NumClrs(0), Mode(DIB_RGB_COLORS), IsResHandle(false)
 {
-    if (!ReadFile(name))
+    if (!ReadFile(name, result))
         TXGdi::Raise(IDS_DIB_READ_FAILED, 0);
 }
 
@@ -103,10 +100,8 @@ void TDib::Release()
     if (Handle && !IsResHandle) {
         if (Info)
             GlobalUnlock(Handle);
-        if (ShouldDelete) {
+        if (ShouldDelete)
             GlobalFree(Handle);
-            Stats.Held--;
-        }
     }
     Handle = 0;
     Info = 0;
@@ -129,31 +124,36 @@ long TDib::NColors(uint16 bitCount)
     }
 }
 
-bool TDib::ReadFile(const char* name)
+bool TDib::ReadFile(const char* name, TReadResult* result)
 {
     TFile file;
     if (!file.Open(name, 0, 0x180))
         return false;
-    bool bOk = Read(file, true);
+    bool bOk = Read(file, true, result);
     file.Close();
     return bOk;
 }
 
-bool TDib::Read(TFile& file, bool readFileHeader)
+bool TDib::Read(TFile& file, bool readFileHeader, TReadResult* result)
 {
     TFileIO io(file);
-    return Read(static_cast<IFileIn&>(io), readFileHeader);
+    return Read(static_cast<IFileIn&>(io), readFileHeader, result);
 }
 
-bool TDib::Read(IFileIn& in, bool readFileHeader)
+bool TDib::Read(IFileIn& in, bool readFileHeader, TReadResult* result)
 {
     BITMAPFILEHEADER fileHeader;
     BITMAPCOREHEADER core;
-    BITMAPINFOHEADER header;
+    TReadResult unasked;
+    TReadResult& r = result ? *result : unasked;
+    // Parsed in place, so that a refusal leaves what it judged in the result.
+    BITMAPINFOHEADER& header = r.Header;
     long long llBitsOffset = 0;  // from the end of the file header; 0: none given
 
     Release();
-    LastRefusal = NoBmSignature;
+    memset(&header, 0, sizeof header);
+    r.BlockSize = 0;
+    r.Refusal = TReadResult::NoBmSignature;
     if (readFileHeader) {
         if (!in.Read(&fileHeader, sizeof fileHeader) || fileHeader.bfType != 0x4D42)
             return false;
@@ -161,13 +161,12 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
             llBitsOffset = (long long)fileHeader.bfOffBits - (long long)sizeof fileHeader;
     }
 
-    memset(&header, 0, sizeof header);
-    LastRefusal = BadHeaderSize;
+    r.Refusal = TReadResult::BadHeaderSize;
     if (!in.Read(&header.biSize, sizeof header.biSize) ||
         (header.biSize != sizeof core && header.biSize != sizeof header))
         return false;
     const bool bCore = header.biSize == sizeof core;
-    LastRefusal = ShortHeader;
+    r.Refusal = TReadResult::ShortHeader;
     if (bCore) {
         if (!in.Read(&core.bcWidth, sizeof core - sizeof core.bcSize))
             return false;
@@ -182,11 +181,11 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     header.biSize = sizeof header;
 
     // The first of these fields found wrong; the bit count is judged next.
-    LastRefusal = header.biPlanes != 1   ? BadPlanes
-                  : header.biWidth <= 0  ? BadWidth
-                  : header.biHeight <= 0 ? BadHeight
-                                         : BadBitCount;
-    if (LastRefusal != BadBitCount)
+    r.Refusal = header.biPlanes != 1   ? TReadResult::BadPlanes
+                : header.biWidth <= 0  ? TReadResult::BadWidth
+                : header.biHeight <= 0 ? TReadResult::BadHeight
+                                       : TReadResult::BadBitCount;
+    if (r.Refusal != TReadResult::BadBitCount)
         return false;
     if (!header.biClrUsed) {
         long lColors = NColors(header.biBitCount);
@@ -196,10 +195,10 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     }
     // Whatever the compression: a run-length file of a kilobyte can state a
     // gigapixel, and the screen's bitmap is made at the size stated.
-    LastRefusal = TooManyPixels;
+    r.Refusal = TReadResult::TooManyPixels;
     if ((uint64)header.biWidth * (uint64)header.biHeight > MaxPixels)
         return false;
-    LastRefusal = TooLarge;
+    r.Refusal = TReadResult::TooLarge;
     if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) {
         uint64 uRowBits, uImage;
         if (!MulAdd(header.biBitCount, (uint64)header.biWidth, 31, &uRowBits) ||
@@ -220,11 +219,12 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
     if (!MulAdd(1, uMasks + uTable, (uint64)llGap, &uNeed) || !MulAdd(1, uNeed, header.biSizeImage, &uNeed) ||
         !BlockSize(header, &uBlock))
         return false;
-    LastRefusal = ShortFile;
+    r.Refusal = TReadResult::ShortFile;
     if (uNeed > in.Remaining())
         return false;
 
     try {
+        r.BlockSize = uBlock;
         InfoFromHeader(header);
         bool bOk = (!Mask || in.Read(Mask, (long)uMasks)) && (!Colors || in.Read(Colors, (long)uTable));
         if (bOk && bCore && Colors) {
@@ -241,7 +241,7 @@ bool TDib::Read(IFileIn& in, bool readFileHeader)
         if (bOk && llGap > 0)
             in.Skip((long)llGap);
         if (bOk && in.Read(Bits, (long)header.biSizeImage)) {
-            LastRefusal = NotRefused;
+            r.Refusal = TReadResult::NotRefused;
             return true;
         }
     } catch (...) {
@@ -261,12 +261,9 @@ void TDib::InfoFromHeader(const BITMAPINFOHEADER& header)
     ShouldDelete = true;
     if (!BlockSize(header, &uSize))
         throw TXOutOfMemory();
-    Stats.Requests++;
-    Stats.LastSize = uSize;
     Handle = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)uSize);
     if (!Handle)
         throw TXOutOfMemory();
-    Stats.Held++;
     Info = (BITMAPINFO*)GlobalLock(Handle);
     if (Info)
         memcpy(Info, &header, sizeof header);
@@ -288,7 +285,7 @@ void TDib::InfoFromHandle()
         Mask = (uint32*)p;
         p += 3 * sizeof(uint32);
     }
-    NumClrs = (long)TableEntries(Info->bmiHeader);
+    NumClrs = (long)BlockTableEntries(Info->bmiHeader);
     Colors = NumClrs ? (TRgbQuad*)p : 0;
     Bits = p + 4 * (size_t)NumClrs;
     Mode = DIB_RGB_COLORS;

@@ -11,6 +11,29 @@ class TFile;
 // A colour-table entry: blue, green, red, reserved.
 struct TRgbQuad : public RGBQUAD {};
 
+// What a read found, for a caller that asks: why it refused its file (the
+// first field found wrong), the bitmap header as far as the read got (the
+// size it states in biSize when that was refused, the normalised 40-byte
+// form after), and the size of the block it asked for (0: none).
+struct TReadResult {
+    enum TRefusal : unsigned char {
+        NotRefused,
+        NoBmSignature,
+        BadHeaderSize,
+        ShortHeader,
+        BadPlanes,
+        BadWidth,
+        BadHeight,
+        BadBitCount,
+        TooManyPixels,
+        TooLarge,
+        ShortFile
+    };
+    TRefusal Refusal;
+    BITMAPINFOHEADER Header;
+    uint64 BlockSize;
+};
+
 class TDib : public TGdiBase {
 public:
     // Where the parser takes its bytes from.
@@ -27,27 +50,19 @@ public:
         ~IFileIn() {}
     };
 
-    class IFileOut {
-    public:
-        // True exactly when size bytes were written.
-        virtual bool Write(const void* buffer, long size) = 0;
-
-    protected:
-        ~IFileOut() {}
-    };
-
     // Reads the named BMP file; raises TXGdi IDS_DIB_READ_FAILED when it
-    // cannot, TXOutOfMemory when the block cannot be allocated.
-    explicit TDib(const char* name);
+    // cannot, TXOutOfMemory when the block cannot be allocated. Each read
+    // tells what it found through a result, when one is given.
+    explicit TDib(const char* name, TReadResult* result = 0);
     ~TDib();
     TDib(const TDib&) = delete;
     TDib& operator=(const TDib&) = delete;
 
-    bool ReadFile(const char* name);
-    bool Read(TFile& file, bool readFileHeader);
+    bool ReadFile(const char* name, TReadResult* result = 0);
+    bool Read(TFile& file, bool readFileHeader, TReadResult* result = 0);
     // The parser: readFileHeader tells whether the 14-byte file header comes
     // first. A failed read leaves the object empty.
-    bool Read(IFileIn& in, bool readFileHeader);
+    bool Read(IFileIn& in, bool readFileHeader, TReadResult* result = 0);
 
     // Colour-table entries of a bit count: 2, 16 or 256 for 1, 4 and 8
     // bits, 0 for 16, 24 and 32, -1 for any other.
@@ -65,29 +80,6 @@ public:
     const TRgbQuad* GetColors() const { return Colors; }
     const uint32* GetMask() const { return Mask; }
 
-    // Diagnostics of the block allocation: the blocks asked for so far, the
-    // size of the last one asked for, and the blocks held now.
-    struct TBlockStats {
-        unsigned long Requests;
-        uint64 LastSize;
-        long Held;
-    };
-    static const TBlockStats& BlockStats() { return Stats; }
-    // Why the last read refused its file: the first field found wrong.
-    enum TRefusal : unsigned char {
-        NotRefused,
-        NoBmSignature,
-        BadHeaderSize,
-        ShortHeader,
-        BadPlanes,
-        BadWidth,
-        BadHeight,
-        BadBitCount,
-        TooManyPixels,
-        TooLarge,
-        ShortFile
-    };
-    static TRefusal LastRefusal;
     // The most pixels a picture may have, 4096 x 4096: more than any screen
     // shows, and a bound on the device bitmap made from it.
     static const uint64 MaxPixels = (uint64)4096 * 4096;
@@ -112,8 +104,6 @@ protected:
 
 private:
     void Release();
-
-    static TBlockStats Stats;
 };
 
 #endif
