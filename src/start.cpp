@@ -52,6 +52,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLi
     wndclass.cbClsExtra = 0;
     wndclass.cbWndExtra = DLGWINDOWEXTRA;
     wndclass.hInstance = hInstance;
+    // No resource has this name, and none is to have it: the class gets no
+    // icon. The file's one icon group, AUTORUN, is what the shell shows for
+    // the file (autorun-stamp puts a disc's icon there); no code loads it.
     wndclass.hIcon = LoadIconA(hInstance, "TALVIKBIG");
     wndclass.hCursor = LoadCursorA(NULL, IDC_ARROW);
     wndclass.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
@@ -93,6 +96,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLi
         SetWindowTextA(GetDlgItem(hMainWindow, IDC_FIRST_BUTTON), pcInstallString);
     }
 
+    // No IsDialogMessageA: the splash has no dialog keys (Tab does not move
+    // between its buttons, Enter and Escape press none); calling it would
+    // give it some.
     while (GetMessageA(&msg, NULL, 0, 0)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -124,12 +130,16 @@ static void LayOutPicture(HWND hwnd)
                rBmpRect.right + rBorder.left + rBorder.right, rBmpRect.bottom + rBorder.top + rBorder.bottom, TRUE);
 }
 
+// Draws the whole picture into the frame, whatever part needs painting.
 static void PaintPicture(HWND hwnd)
 {
     HWND hFrame = GetDlgItem(hwnd, IDC_PICTURE_FRAME);
     HDC hDC = GetDC(hFrame);
     HDC hMemDC = CreateCompatibleDC(hDC);
 
+    // The palette is never selected out: the memory DC is deleted, and the
+    // frame's DC is a common one, which comes back from the cache with its
+    // defaults; the palette outlives both until WM_DESTROY.
     SelectPalette(hDC, hPalette, FALSE);
     RealizePalette(hDC);
     SelectPalette(hMemDC, hPalette, FALSE);
@@ -152,6 +162,8 @@ extern "C" LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         break;
     }
 
+    // No BeginPaint: the picture goes into the frame through the frame's own
+    // DC, and DefWindowProcA below validates the dialog's update region.
     case WM_PAINT:
         if (wFirstTime) {
             wFirstTime = 0;
@@ -161,6 +173,9 @@ extern "C" LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         PaintPicture(hwnd);
         break;
 
+    // The whole wParam, not its low word: only a click (BN_CLICKED, 0 in the
+    // high word) acts; any other notification from a button goes on to
+    // DefWindowProcA.
     case WM_COMMAND:
         if (wParam == IDC_FIRST_BUTTON) {
             CheckAndLaunch(szAppRegKey, szInstallName);

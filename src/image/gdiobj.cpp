@@ -56,7 +56,7 @@ void TGdiObject::RefInc(HANDLE handle)
         info->RefCount++;
 }
 
-bool TGdiObject::RefDec(HANDLE handle, bool)
+bool TGdiObject::RefDec(HANDLE handle, bool /*ignored*/)
 {
     TObjInfo* info = RefFind(handle);
     if (!info || --info->RefCount > 0)

@@ -27,7 +27,8 @@ public:
     static void RefInc(HANDLE handle);
     // At count 0 the GDI object is deleted and its record removed; if the
     // deletion fails the record stays with count 0 and the result is false.
-    static bool RefDec(HANDLE handle, bool wantDelete);
+    // The flag is taken and ignored: the count alone decides.
+    static bool RefDec(HANDLE handle, bool ignored);
     // The count, or -1 for a handle that is not registered.
     static int RefCount(HANDLE handle);
     // How many handles are registered.
