@@ -53,8 +53,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpszCmdLi
     wndclass.cbWndExtra = DLGWINDOWEXTRA;
     wndclass.hInstance = hInstance;
     // No resource has this name, and none is to have it: the class gets no
-    // icon. The file's one icon group, AUTORUN, is what the shell shows for
-    // the file (autorun-stamp puts a disc's icon there); no code loads it.
+    // icon, and loading AUTORUN here would give the splash one it never had.
+    // That group is what the shell shows for the file (autorun-stamp puts a
+    // disc's icon there); no code loads it.
     wndclass.hIcon = LoadIconA(hInstance, "TALVIKBIG");
     wndclass.hCursor = LoadCursorA(NULL, IDC_ARROW);
     wndclass.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);

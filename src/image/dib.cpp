@@ -223,8 +223,8 @@ bool TDib::Read(IFileIn& in, bool readFileHeader, TReadResult* result)
     if (uNeed > in.Remaining())
         return false;
 
+    r.BlockSize = uBlock;
     try {
-        r.BlockSize = uBlock;
         InfoFromHeader(header);
         bool bOk = (!Mask || in.Read(Mask, (long)uMasks)) && (!Colors || in.Read(Colors, (long)uTable));
         if (bOk && bCore && Colors) {

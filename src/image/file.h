@@ -25,7 +25,8 @@ public:
 
 private:
     HANDLE hFile;
-    // Whether the destructor closes a handle still open; always set.
+    // Whether the destructor closes a handle still open: always true, as
+    // every TFile opens its own.
     bool ShouldClose;
 };
 
