@@ -1,7 +1,7 @@
 # What the shipped launcher promises, checked after every link: at most
-# 64 KiB with a margin to spare (below), a GUI program that exports only its window procedure and imports
-# exactly the functions below. Run as cmake -DEXE=... -DOBJDUMP=... -P
-# check_launcher.cmake.
+# 64 KiB with a margin to spare (below), a GUI program that exports only its
+# window procedure and imports exactly the functions below. Run as
+# cmake -DEXE=... -DOBJDUMP=... -P check_launcher.cmake.
 #
 # Every function the launcher imports, with the first Windows of each family
 # that has it: the Windows 95 family, then the NT family ("x64": only the
@@ -163,10 +163,10 @@ endforeach()
 string(REGEX MATCH "Name Pointer\\] Table\n(\t\\[[^\n]*\n)*" exports "${dump}")
 string(REGEX MATCHALL "\t\\[ *[0-9]+\\] [^\n]+" exports "${exports}")
 string(REGEX REPLACE "\t\\[ *[0-9]+\\] " "" exports "${exports}")
-# The file grows in steps of its 512-byte alignment: a margin of one step
-# fails the build while one step is still left, so that the launcher's last
-# 512 bytes are spent by a decision (this margin changed), not by a change
-# that happened to fit.
+# The file grows in steps of its 512-byte alignment. The margin is one step:
+# the build fails while one step is still left, so that the launcher's last
+# 512 bytes go to a change only by a decision to lower the margin, not to
+# whatever change happens to fit.
 set(margin 512)
 math(EXPR headroom "65536 - ${size}")
 if(headroom LESS margin)
