@@ -84,8 +84,9 @@ int SayInf(const char* szFile)
     } else if (!bMarked) {
         bool bAscii = std::all_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c < 0x80; });
         sEncoding = bAscii ? "ASCII" : "ANSI";
-    } else if (sEncoding == "UTF-8" && !MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data() + 3,
-                                                            (int)sBytes.size() - 3, NULL, 0) &&
+    } else if (sEncoding == "UTF-8" &&
+               !MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data() + 3, (int)sBytes.size() - 3, NULL,
+                                    0) &&
                sBytes.size() > 3) {
         Record({"refused", "it has UTF-8's byte-order mark, but what follows is not UTF-8"});
         return 1;
@@ -106,12 +107,11 @@ int SayInf(const char* szFile)
     // The launcher is the disc's autorun.exe, however the line names it.
     std::string sFolder(szFull, szName - szFull - 1);
     char szProgram[MAX_PATH] = "", szLauncher[MAX_PATH] = "";
-    bool bLauncher =
-        first.count(L"open") &&
-        GetFullPathNameA(PathOnDisc(sFolder, ProgramOf(Narrow(CP_ACP, first[L"open"]))).c_str(), MAX_PATH, szProgram,
-                         NULL) &&
-        GetFullPathNameA((sFolder + "\\autorun.exe").c_str(), MAX_PATH, szLauncher, NULL) &&
-        !lstrcmpiA(szProgram, szLauncher);
+    bool bLauncher = first.count(L"open") &&
+                     GetFullPathNameA(PathOnDisc(sFolder, ProgramOf(Narrow(CP_ACP, first[L"open"]))).c_str(), MAX_PATH,
+                                      szProgram, NULL) &&
+                     GetFullPathNameA((sFolder + "\\autorun.exe").c_str(), MAX_PATH, szLauncher, NULL) &&
+                     !lstrcmpiA(szProgram, szLauncher);
     Record({"launcher", bLauncher ? "yes" : "no"});
     return 0;
 }

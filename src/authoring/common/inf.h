@@ -25,11 +25,11 @@ bool IsUnmarkedUtf8(const std::string& sBytes, bool bMarked);
 // make of it. Names are lower case, without the blanks around them.
 struct TInfLine {
     std::wstring wsText;
-    bool bNul;              // a NUL cuts it short: nothing after it is read
-    bool bHeader;           // it opens wsSection
-    std::wstring wsSection; // the section it is in ("" before the first)
-    std::wstring wsKey;     // "" when it sets no key
-    std::wstring wsValue;   // blanks around it and one pair of quotes around the whole dropped
+    bool bNul;               // a NUL cuts it short: nothing after it is read
+    bool bHeader;            // it opens wsSection
+    std::wstring wsSection;  // the section it is in ("" before the first)
+    std::wstring wsKey;      // "" when it sets no key
+    std::wstring wsValue;    // blanks around it and one pair of quotes around the whole dropped
 };
 std::vector<TInfLine> ReadInfLines(const std::wstring& wsInf);
 
