@@ -19,7 +19,7 @@ const char* const aszTokens[6] = {"-A", "-I", "-C", "-S", "-P", "-D"};
 
 // Fields of a record apart by US, which no text of autorun.inf or of a
 // switch holds in practice, where a blank or a tab would be ambiguous.
-static void Record(std::vector<std::string> fields)
+static void Record(const std::vector<std::string>& fields)
 {
     std::string sLine;
     for (const std::string& sField : fields)
@@ -122,6 +122,36 @@ static int Refused(const std::string& sWhy)
     return 1;
 }
 
+// Why the launcher would not read a switch's word as meant, "" when it
+// would: then *psMeant is its value. The word alone, read by the launcher's
+// own scanner, must give what its parentheses hold, or all after the switch,
+// whole in an option string.
+static std::string Misread(const std::string& sWord, const std::map<std::string, std::string>& words,
+                           std::string* psMeant)
+{
+    std::string sToken = sWord.substr(0, 2);
+    if (std::find(std::begin(aszTokens), std::end(aszTokens), sToken) == std::end(aszTokens))
+        return sWord + ": no such launcher switch; there are -A, -I, -C, -S, -P and -D, upper case (make-disc --help)";
+    if (words.count(sToken))
+        return sToken + " is given twice, as " + words.at(sToken) + " and " + sWord + ": give it once";
+    std::vector<char> read(sWord.size() + 1);
+    ParseCommandLine(sWord.c_str(), read.data(), (int)read.size(), sToken.c_str());
+    bool bParenthesis = sWord.size() > 2 && sWord[2] == '(';
+    if (bParenthesis && (sWord.size() < 4 || sWord.back() != ')'))
+        return sWord + ": the parenthesis is never closed";
+    *psMeant = bParenthesis ? sWord.substr(3, sWord.size() - 4) : sWord.substr(2);
+    if (*psMeant != read.data() && bParenthesis)
+        return sWord + ": the launcher's value ends at the first ')': it would read \"" + read.data() + "\"";
+    if (*psMeant != read.data())
+        return sWord + ": a blank ends a value outside parentheses: the launcher would read \"" + read.data() +
+               "\"; write " + sToken + "(" + *psMeant + ")";
+    char szKept[OPTION_SIZE];
+    ParseCommandLine(sWord.c_str(), szKept, sizeof(szKept), sToken.c_str());
+    if (*psMeant != szKept)
+        return sToken + ": its value is longer than the launcher's " + std::to_string(OPTION_SIZE - 1) + " bytes";
+    return "";
+}
+
 int JudgeSwitchList(const char* szList)
 {
     std::string sList;
@@ -132,32 +162,10 @@ int JudgeSwitchList(const char* szList)
     std::map<std::string, std::string> asked, words;
     std::vector<std::string> tokens;
     for (size_t iStart = 0, iEnd; (iEnd = sList.find('\0', iStart)) != std::string::npos; iStart = iEnd + 1) {
-        std::string sWord = sList.substr(iStart, iEnd - iStart), sToken = sWord.substr(0, 2);
-        if (std::find(std::begin(aszTokens), std::end(aszTokens), sToken) == std::end(aszTokens))
-            return Refused(sWord +
-                           ": no such launcher switch; there are -A, -I, -C, -S, -P and -D, upper case (make-disc "
-                           "--help)");
-        if (words.count(sToken))
-            return Refused(sToken + " is given twice, as " + words[sToken] + " and " + sWord + ": give it once");
-        // The word alone, read by the launcher's own scanner, must give the
-        // value meant: what its parentheses hold, or all after the switch.
-        std::vector<char> read(sWord.size() + 1);
-        ParseCommandLine(sWord.c_str(), read.data(), (int)read.size(), sToken.c_str());
-        bool bParenthesis = sWord.size() > 2 && sWord[2] == '(';
-        if (bParenthesis && (sWord.size() < 4 || sWord.back() != ')'))
-            return Refused(sWord + ": the parenthesis is never closed");
-        std::string sMeant = bParenthesis ? sWord.substr(3, sWord.size() - 4) : sWord.substr(2);
-        if (sMeant != read.data() && bParenthesis)
-            return Refused(sWord + ": the launcher's value ends at the first ')': it would read \"" + read.data() +
-                           "\"");
-        if (sMeant != read.data())
-            return Refused(sWord + ": a blank ends a value outside parentheses: the launcher would read \"" +
-                           read.data() + "\"; write " + sToken + "(" + sMeant + ")");
-        char szKept[OPTION_SIZE];
-        ParseCommandLine(sWord.c_str(), szKept, sizeof(szKept), sToken.c_str());
-        if (sMeant != szKept)
-            return Refused(sToken + ": its value is longer than the launcher's " + std::to_string(OPTION_SIZE - 1) +
-                           " bytes");
+        std::string sWord = sList.substr(iStart, iEnd - iStart), sToken = sWord.substr(0, 2), sMeant;
+        std::string sWhy = Misread(sWord, words, &sMeant);
+        if (!sWhy.empty())
+            return Refused(sWhy);
         asked[sToken] = sMeant, words[sToken] = sWord;
         tokens.push_back(sToken);
     }
@@ -179,9 +187,10 @@ int JudgeSwitchList(const char* szList)
                 return sOther;
         return std::string();
     };
-    std::string sLine;
+    std::string sLine, sStuck;
     while (placed.size() < tokens.size()) {
-        std::string sNext, sStuck;
+        std::string sNext;
+        sStuck = "";
         for (const std::string& sToken : tokens)
             if (std::find(placed.begin(), placed.end(), sToken) == placed.end()) {
                 sStuck = sStuck.empty() ? sToken : sStuck;
@@ -190,13 +199,15 @@ int JudgeSwitchList(const char* szList)
                     break;
                 }
             }
-        if (sNext.empty()) {
-            std::string sFirst = blocker(sStuck), sSecond = blocker(sFirst);
-            return Refused("the value of " + sStuck + " holds " + sFirst + " and the value of " + sFirst + " holds " +
-                           sSecond + ": in no order does the launcher find each switch at its own place");
-        }
+        if (sNext.empty())
+            break;
         placed.push_back(sNext);
         sLine += (sLine.empty() ? "" : " ") + words[sNext];
+    }
+    if (placed.size() < tokens.size()) {
+        std::string sFirst = blocker(sStuck), sSecond = blocker(sFirst);
+        return Refused("the value of " + sStuck + " holds " + sFirst + " and the value of " + sFirst + " holds " +
+                       sSecond + ": in no order does the launcher find each switch at its own place");
     }
     Record({"line", sLine});
     for (const char* szToken : aszTokens)
