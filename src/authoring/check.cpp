@@ -41,10 +41,11 @@ static const char szUsage[] =
     "what it starts. 1: it will not (each reason said). 2: bad usage, or a\n"
     "folder that cannot be read.\n"
     "\n"
-    "--frame says the inside of the launcher's picture frame on this screen in\n"
-    "pixels (\"frame: W x H\"), the largest picture it shows whole. make-disc asks\n"
-    "it --names LIST, --inf FILE and --switches LIST (autorun-check.exe's source,\n"
-    "src/authoring/asked.h, says what each answers).\n";
+    "--frame says the inside of the picture frame of the launcher (LAUNCHER.exe,\n"
+    "or the one this checker is built with) on this screen, in pixels\n"
+    "(\"frame: W x H\"): the largest picture it shows whole. --names LIST, --inf\n"
+    "FILE and --switches LIST answer make-disc: the names, autorun.inf and the\n"
+    "launcher switches as Windows and the launcher read them.\n";
 
 static std::string sFolder;
 static int iProblems;
