@@ -9,7 +9,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_FLAGS=-Werror -Wno-dev
 
 PREFIX ?= /usr/local
 
-.PHONY: all help setup build test test-big format format-check lint demo bench fuzz install uninstall dist clean check-reproducible $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+.PHONY: all help setup build test test-big format format-check lint demo bench fuzz install uninstall dist clean check-reproducible $(ARCHES:%=checker-%) $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
 
 all: build
 
@@ -44,9 +44,18 @@ setup:
 
 build: setup $(ARCHES:%=launcher-%)
 
-$(ARCHES:%=launcher-%): launcher-%: setup
+# Each build makes the demo's splash with make-splash, which asks the disc
+# checker that runs here (the 32-bit one, or the 64-bit one where Wine cannot
+# run 32-bit programs) in a harness of its own: both checkers come first, and
+# the two builds one after the other, since two harnesses cannot share the
+# Wine prefix.
+$(ARCHES:%=checker-%): checker-%: setup
 	@cmake -S . -B $(BUILD)/$* -DCMAKE_TOOLCHAIN_FILE=cmake/$*-w64-mingw32.cmake $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)/$* -j2 --target autorun-check -- --no-print-directory
+
+$(ARCHES:%=launcher-%): launcher-%: $(ARCHES:%=checker-%)
 	@cmake --build $(BUILD)/$* -j2 -- --no-print-directory
+launcher-x86_64: launcher-i686
 
 # Each test build makes the demo's disc with make-disc, which runs the shipped
 # launcher's checker (or, where 32-bit programs cannot run, the 64-bit one):

@@ -5,7 +5,7 @@ set -euo pipefail
 [[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
 packages=(
-  cmake make python3 python3-pil python3-pefile
+  cmake make python3 python3-pil
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   googletest wixl nsis xorriso genisoimage python3-pycdlib osslsigncode openssl zip unzip
   clang-format-14 clang-tidy-14

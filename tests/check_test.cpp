@@ -178,4 +178,62 @@ TEST(Checker, ReadsAutorunInfAsTheProfileFunctionsDo)
     }
 }
 
+// What make-disc rewrites an author's autorun.inf from (--inf): each line as
+// it stands, the keys of the first [autorun] section and their first values
+// as the profile functions take them, the encoding, and whether open= starts
+// the launcher beside the file, however the line names it.
+TEST(Checker, SaysAnAutorunInfForMakeDisc)
+{
+    auto le = [](const std::string& ascii) {
+        std::string bytes = "\xff\xfe";
+        for (char c : ascii)
+            bytes += {c, '\0'};
+        return bytes;
+    };
+    auto utf8 = [](const wchar_t* w) {
+        std::string s(wcslen(w) * 4 + 1, '\0');
+        s.resize(WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], (int)s.size(), NULL, NULL) - 1);
+        return s;
+    };
+    // clang-format off
+    const struct { const char* name; std::string bytes; DWORD code; std::vector<std::string> said, unsaid; } cases[] = {
+        {"ANSI, names in any case, blanks and quotes", "; mine\r\n[ AutoRun ]\r\n Open = \"AUTORUN.exe\" \r\nLabel=F\xfcr\r\n", 0,
+         {"encoding\x1f" "ANSI\x1f" "1252\r\n", "line\x1f\x1f; mine\r\n", "line\x1f[\x1f[ AutoRun ]\r\n",
+          "line\x1fopen\x1f Open = \"AUTORUN.exe\" \r\n", "first\x1f" "label\x1f" "F\xc3\xbcr\r\n", "launcher\x1fyes"}, {}},
+        {"UTF-8 without a mark, as written", "[autorun]\nlabel=F\xc3\xbcr", 0,
+         {"encoding\x1fUTF-8 unmarked\x1f", "first\x1f" "label\x1f" "F\xc3\xbcr\r\n", "launcher\x1fno"}, {}},
+        {"UTF-16LE", le("[autorun]\r\nopen=.\\autorun.exe -Ax\r\n"), 0, {"encoding\x1fUTF-16LE", "launcher\x1fyes"}, {}},
+        {"UTF-8's mark, then no UTF-8", "\xef\xbb\xbf[autorun]\n\xff", 1, {"refused\x1f"}, {"line\x1f"}},
+        {"the launcher from the root", "[autorun]\nopen=\\autorun.exe", 0, {"launcher\x1fyes"}, {}},
+        {"another program", "[autorun]\nopen=setup.exe -Aautorun.exe", 0, {"launcher\x1fno"}, {}},
+        {"one in a folder", "[autorun]\nopen=sub\\autorun.exe", 0, {"launcher\x1fno"}, {}},
+        {"the first section and key only", "[autorun]\nopen=setup.exe\nopen=autorun.exe\n[x]\nicon=x.ico\n[AUTORUN]\nicon=a.ico", 0,
+         {"line\x1fopen\x1fopen=autorun.exe\r\n", "line\x1f\x1ficon=x.ico\r\n", "line\x1f\x1f[AUTORUN]\r\n",
+          "first\x1fopen\x1fsetup.exe\r\n", "launcher\x1fno"}, {"first\x1ficon"}},
+    };
+    // clang-format on
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir disc;
+        WriteFile(disc / "autorun.inf", c.bytes);
+        auto [code, out] = RunCheck(disc / "autorun.inf", "--inf");
+        EXPECT_EQ(c.code, code) << out;
+        // Where the platform reads the text as written, its first values are
+        // the profile functions' own.
+        for (const wchar_t* key : {L"open", L"label", L"icon"}) {
+            WCHAR value[64];
+            const std::wstring inf(disc.path.begin(), disc.path.end());
+            GetPrivateProfileStringW(L"autorun", key, L"\x01", value, 64, (inf + L"\\autorun.inf").c_str());
+            std::string record = "first\x1f" + std::string(key, key + wcslen(key)) + "\x1f";
+            const bool asWritten = code == 0 && out.find("unmarked") == std::string::npos;
+            EXPECT_TRUE(!asWritten || (value[0] != 1) == (out.find(record + utf8(value) + "\r\n") != std::string::npos))
+                << record << out;
+        }
+        for (const std::string& s : c.said)
+            EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;
+        for (const std::string& s : c.unsaid)
+            EXPECT_EQ(std::string::npos, out.find(s)) << "\"" << s << "\" in:\n" << out;
+    }
+}
+
 }  // namespace

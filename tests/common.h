@@ -138,8 +138,9 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
     return boxes;
 }
 
-// autorun-check run on `folder`: its exit code and what it printed.
-inline std::pair<DWORD, std::string> RunCheck(const std::string& folder)
+// autorun-check run on `folder` (after `mode`, as in "--inf"): its exit code
+// and what it printed.
+inline std::pair<DWORD, std::string> RunCheck(const std::string& folder, const std::string& mode = "")
 {
     // Started directly, not through cmd, whose only answer to a failed start
     // is "Can't recognize": the reason is kept in the output instead.
@@ -153,7 +154,7 @@ inline std::pair<DWORD, std::string> RunCheck(const std::string& folder)
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = si.hStdError = hWrite;
     PROCESS_INFORMATION pi;
-    std::string out, line = "\"" CHECK_EXE "\" \"" + folder + "\"";
+    std::string out, line = "\"" CHECK_EXE "\" " + (mode.empty() ? "" : mode + " ") + "\"" + folder + "\"";
     const BOOL started = CreateProcessA(CHECK_EXE, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi);
     const DWORD error = GetLastError();
     CloseHandle(hWrite);

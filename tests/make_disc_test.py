@@ -231,7 +231,9 @@ for switches, line, said in (
         (["-CMein Spiel"], None, "a blank ends a value outside parentheses"),
         (["-Xfoo"], None, "-Xfoo: no such launcher switch"), (["-iwin32-loader.exe"], None, "-iwin32-loader.exe: no such"),
         (["-C(x-Sy)", "-Sz-Cw.bmp"], None, "the value of -C holds -S and the value of -S holds -C"),
-        (["-Ia.exe", "-Ib.exe"], None, "-I is given twice")):
+        (["-Ia.exe", "-Ib.exe"], None, "-I is given twice"),
+        (["-P" + "p" * 1023], "-P" + "p" * 1023, 'switch: -P "' + "p" * 1023 + '"'),
+        (["-P" + "p" * 1024], None, "-P: its value is longer than the launcher's 1023 bytes")):
     made = run(make_disc, plain, f"{work}/switches.iso", "--launcher", launcher, *switches)
     if line:
         run("xorriso", "-osirrox", "on", "-indev", f"{work}/switches.iso", "-extract", "/autorun.inf", f"{work}/s.inf")

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "authoring/asked.h"
+#include "authoring/common/inf.h"
 #include "authoring/common/launcherres.h"
 #include "authoring/common/names.h"
 #include "authoring/common/toolio.h"
@@ -24,6 +26,7 @@
 
 static const char szUsage[] =
     "usage: autorun-check [FOLDER]\n"
+    "       autorun-check --frame [LAUNCHER.exe]\n"
     "       autorun-check --help | --version\n"
     "\n"
     "Says what the launcher will do with the disc whose root is FOLDER (default:\n"
@@ -36,11 +39,13 @@ static const char szUsage[] =
     "\n"
     "Exit code 0: the dialog shows with its picture and its first button finds\n"
     "what it starts. 1: it will not (each reason said). 2: bad usage, or a\n"
-    "folder that cannot be read.\n";
-
-// What one autorun.inf holds beyond this size is not read.
-static const DWORD dwInfLimit = 1 << 20;
-static const char* const aszTokens[] = {"-A", "-I", "-C", "-S", "-P", "-D"};
+    "folder that cannot be read.\n"
+    "\n"
+    "--frame says the inside of the picture frame of the launcher (LAUNCHER.exe,\n"
+    "or the one this checker is built with) on this screen, in pixels\n"
+    "(\"frame: W x H\"): the largest picture it shows whole. --names LIST, --inf\n"
+    "FILE and --switches LIST answer make-disc: the names, autorun.inf and the\n"
+    "launcher switches as Windows and the launcher read them.\n";
 
 static std::string sFolder;
 static int iProblems;
@@ -84,12 +89,10 @@ static std::string Message(UINT uId)
     return szText;
 }
 
-// A path on the disc: names relative to its root are below FOLDER.
+// A path on the disc whose root is FOLDER.
 static std::string OnDisc(const std::string& sName)
 {
-    if (sName.size() > 1 && (sName[1] == ':' || (sName[0] == '\\' && sName[1] == '\\')))
-        return sName;
-    return sFolder + "\\" + (sName[0] == '\\' ? sName.substr(1) : sName);
+    return PathOnDisc(sFolder, sName);
 }
 
 // The publisher's notice that the launcher on the disc shows, said as it
@@ -117,27 +120,6 @@ static void CheckNotice(const std::string& sProgram)
     std::string sWidth = NoticeWidthWarning(sTemplate);
     if (!sWidth.empty())
         Say("warning", sWidth);
-}
-
-// autorun.inf's text as the platform's profile functions read it: UTF-16 in
-// either byte order or UTF-8 after its byte-order mark, else the ANSI code
-// page. *pbMarked tells whether it had a mark.
-static std::wstring DecodeInf(const std::string& sBytes, bool* pbMarked)
-{
-    const BYTE* p = (const BYTE*)sBytes.data();
-    const size_t n = sBytes.size();
-    *pbMarked = true;
-    if (n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
-        std::wstring ws((n - 2) / 2, L'\0');
-        const int iHigh = p[0] == 0xFF ? 1 : 0;
-        for (size_t i = 0; i < ws.size(); i++)
-            ws[i] = (WCHAR)(p[2 + 2 * i + iHigh] << 8 | p[3 + 2 * i - iHigh]);
-        return ws;
-    }
-    if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
-        return Wide(CP_UTF8, sBytes.substr(3));
-    *pbMarked = false;
-    return Wide(CP_ACP, sBytes);
 }
 
 // autorun.inf's full path, for the profile functions.
@@ -220,14 +202,6 @@ static std::string Switch(const char* szTail, const char* szToken)
     return szValue;
 }
 
-// Whether autorun.inf's bytes are UTF-8 beyond ASCII without a byte-order
-// mark, which the platform reads in the ANSI code page all the same.
-static bool IsUnmarkedUtf8(const std::string& sBytes, bool bMarked)
-{
-    return !bMarked && std::any_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c >= 0x80; }) &&
-           MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data(), (int)sBytes.size(), NULL, 0);
-}
-
 // What the platform does to text beyond ASCII in the caption (sCaption, as
 // the launcher gets it in the ANSI code page, from the line whose switches
 // are szUtf8Tail in UTF-8).
@@ -258,29 +232,16 @@ static void CheckText(const std::string& sCaption, bool bUnmarkedUtf8, const cha
 static void CheckLines(const std::wstring& wsInf)
 {
     std::vector<std::wstring> seen;
-    std::wstring wsSection;
-    for (size_t iStart = 0, iLine = 1; iStart < wsInf.size(); iLine++) {
-        size_t iEnd = std::min(wsInf.find(L'\n', iStart), wsInf.size());
-        std::wstring wsLine = wsInf.substr(iStart, iEnd - iStart);
-        iStart = iEnd + 1;
-        size_t iNul = std::min(wsLine.find(L'\0'), wsLine.size());
-        if (wsLine.find_first_not_of(std::wstring(L"\0\r", 2), iNul) != std::wstring::npos)
+    size_t iLine = 0;
+    for (const TInfLine& line : ReadInfLines(wsInf)) {
+        iLine++;
+        if (line.bNul)
             Say("warning",
                 "line " + std::to_string(iLine) + " of autorun.inf holds a NUL: Windows reads it only up to there");
-        wsLine.resize(iNul);
-        size_t iFirst = wsLine.find_first_not_of(L" \t\r"), iLast = wsLine.find_last_not_of(L" \t\r");
-        if (iFirst == std::wstring::npos || wsLine[iFirst] == L';')
-            continue;
-        wsLine = wsLine.substr(iFirst, iLast - iFirst + 1);
-        CharLowerBuffW(&wsLine[0], (DWORD)wsLine.size());
-        std::wstring wsName;
-        if (wsLine[0] == L'[') {
-            wsName = wsSection = wsLine.substr(0, wsLine.find(L']') + 1);
-        } else if (wsLine.find(L'=') != std::wstring::npos) {
-            wsName =
-                wsLine.substr(0, wsLine.find_last_not_of(L" \t", wsLine.find(L'=') - 1) + 1) + L"= in " + wsSection;
-        }
-        bool bOurs = wsSection == L"[autorun]" || wsSection == L"[autorun.amd64]";
+        std::wstring wsName = line.bHeader         ? L"[" + line.wsSection + L"]"
+                              : line.wsKey.empty() ? L""
+                                                   : line.wsKey + L"= in [" + line.wsSection + L"]";
+        bool bOurs = line.wsSection == L"autorun" || line.wsSection == L"autorun.amd64";
         if (bOurs && !wsName.empty() && std::find(seen.begin(), seen.end(), wsName) != seen.end())
             Say("warning", Shown(Narrow(CP_UTF8, wsName)) + " is given twice in autorun.inf: Windows reads the first",
                 CP_UTF8);
@@ -362,18 +323,12 @@ static void SayValues(const char* szTail)
 // launcher's template (carried in this program's resources), hidden.
 static RECT FrameInside()
 {
-    RECT rInside = {0, 0, 0, 0}, rBorder, rWindow;
+    RECT rInside = {0, 0, 0, 0};
     std::string sTemplate;
     if (!ReadResource(NULL, RT_DIALOG, SPLASH_SCREEN_NAME, &sTemplate))
         Fail("the launcher's dialog is missing from the checker's resources");
-    HWND hDialog = MakeHiddenSplash(sTemplate);
-    HWND hFrame = GetDlgItem(hDialog, IDC_PICTURE_FRAME);
-    // Without a display (a connection without one) no window can be made.
-    if (!hDialog || !hFrame || !GetWindowRect(hDialog, &rWindow))
+    if (!MeasureFrame(sTemplate, &rInside))
         Fail("the launcher's dialog cannot be made, to lay out its picture (no display?)");
-    GetInterior(hFrame, &rInside, &rBorder);
-    OffsetRect(&rInside, -rWindow.left, -rWindow.top);
-    DestroyWindow(hDialog);
     return rInside;
 }
 
@@ -487,18 +442,6 @@ static void CheckApplication(const std::string& sApp, const std::string& sDialog
             (bInstalled ? ": installed on this machine; the first button reads \"&Play\"" +
                               std::string(sDialog.empty() ? "" : ", and with -D the launcher does not appear")
                         : ": not installed on this machine; the first button reads \"" + Message(IDS_INSTALL) + "\""));
-}
-
-// The program a line of autorun.inf starts, as the launcher's start-up
-// takes it off its own line.
-static std::string ProgramOf(const std::string& sLine)
-{
-    const char* szTail = SkipProgramName(sLine.c_str());
-    std::string sProgram(sLine.c_str(), szTail - sLine.c_str());
-    sProgram.erase(sProgram.find_last_not_of(" \t") + 1);
-    if (!sProgram.empty() && sProgram[0] == '"')
-        sProgram = sProgram.substr(1, sProgram.find('"', 1) - 1);
-    return sProgram;
 }
 
 // Whether the file named by icon= is on the disc, and (Explorer shows it,
@@ -631,6 +574,12 @@ int main(int argc, char** argv)
     }
     if (argc == 3 && !strcmp(argv[1], "--names"))
         return JudgeNameList(argv[2]);
+    if ((argc == 2 || argc == 3) && !strcmp(argv[1], "--frame"))
+        return SayFrame(argc == 3 ? argv[2] : NULL);
+    if (argc == 3 && !strcmp(argv[1], "--inf"))
+        return SayInf(argv[2]);
+    if (argc == 3 && !strcmp(argv[1], "--switches"))
+        return JudgeSwitchList(argv[2]);
     if (argc > 2 || (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "/?")))) {
         fputs(szUsage, argc == 2 ? stdout : stderr);
         return argc == 2 ? 0 : 2;
