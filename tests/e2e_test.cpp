@@ -335,11 +335,10 @@ TEST(Demo, PlaysItsStoryFromTheImage)
 // 405 in the harness's MS Sans Serif.
 TEST(Screen, HoldsTheDialogCentredOrAtItsEdge)
 {
-    TempDir disc("D:\\");
-    WriteFile(disc / "splash.bmp", Bmp(8, 8, 8).Bytes());
-    Launcher launcher(kLauncher, "-AnoSuchApp.exe", disc.path);
-    HWND hwnd = launcher.Window();
-    ASSERT_TRUE(hwnd) << launcher.NoDialog();
+    Disc disc(Bmp(8, 8, 8));
+    Launcher launcher = disc.Start("-Anone.exe");
+    HWND hwnd = Dialog(launcher, disc);
+    ASSERT_TRUE(hwnd);
     RECT r;
     GetWindowRect(hwnd, &r);
     // The screen's width and height, then the dialog's left, top, right, bottom.

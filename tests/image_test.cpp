@@ -249,7 +249,8 @@ TEST(Gdi, PaletteAndBitmapHoldThePicture)
         hBmp = LoadFileBitmap(&name[0], &hPal);
         EXPECT_EQ((DWORD)OBJ_BITMAP, GetObjectType(hBmp));
         DeleteBitmap(hBmp, hPal);
-        EXPECT_EQ(0u, GetObjectType(hBmp) | GetObjectType(hPal)) << "the loaded pair stays";
+        EXPECT_EQ(std::make_pair(0ul, 0ul), std::make_pair(GetObjectType(hBmp), GetObjectType(hPal)))
+            << "the loaded pair stays";
     }
     EXPECT_EQ(0, TGdiObject::RefRecords());
 }
