@@ -66,11 +66,9 @@ $(ARCHES:%=tests-%): tests-%: build
 	  $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)/tests-$* -j2 -- --no-print-directory
 
-# The 64-bit suite unpacks the release archive.
-tests-x86_64: dist
-
-# The screen tests run once more on a screen smaller than the dialog.
-test: format-check lint $(ARCHES:%=tests-%)
+# The screen tests run once more on a screen smaller than the dialog. The
+# 64-bit suite's Dist test unpacks the release archive.
+test: format-check lint $(ARCHES:%=tests-%) dist
 	@harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
 	@AUTORUN_SCREEN=320x240x24 AUTORUN_TESTS_ONLY=^Screen \
 	  harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)

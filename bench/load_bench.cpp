@@ -7,13 +7,12 @@
 // The floor and the bare read read into a new block of the loader's kind,
 // as any loader must on its first and only load in the launcher; memory new
 // to the process costs a page fault per page, under Wine on this machine
-// most of a large read. --detail adds the bare read into a buffer that is
-// already in use, which shows that cost.
+// most of a large read.
 //
-//   load_bench [--rounds N] [--detail]
+//   load_bench [--rounds N]
 //
 // Two 8-bit BMP files, 640 x 480 and 4096 x 4096, each with a full
-// 256-colour table and varied pixels, are written to a folder of their own
+// 256-colour table and varied pixels (tests/bmp.h), are written to a folder of their own
 // under the temp folder and removed at the end. For each size the contenders
 // run in turn, round after round, the order rotated by one every round, and
 // their medians are compared: the ratios come from one run on one machine at
@@ -24,8 +23,7 @@
 //
 // N rounds (30 unless given) at 4096 x 4096 and ten times as many at
 // 640 x 480, where a round takes a few milliseconds and a median of few
-// rounds moves with whatever else the machine is doing. --detail adds the
-// parts of LoadFileBitmap timed alone, for finding where its time goes.
+// rounds moves with whatever else the machine is doing.
 #include <windows.h>
 
 #include <stdarg.h>
@@ -37,10 +35,9 @@
 #include <new>
 #include <vector>
 
+#include "bmp.h"
 #include "filebmp.h"
 #include "image/dib.h"
-#include "image/gdiobj.h"
-#include "runtime/runtime.h"
 
 namespace {
 
@@ -57,11 +54,9 @@ struct TCase {
     int Rounds;
     char Path[MAX_PATH];
     DWORD FileSize;
-    TDib* Dib;  // read once, for the --detail parts that start from a DIB
 };
 
 HDC hScreenDC;
-BYTE* pBuffer;  // in use before the clock starts, as large as the largest file
 LARGE_INTEGER liFrequency;
 
 void Cleanup();
@@ -90,57 +85,18 @@ double Ms(long long ticks)
     return 1000.0 * (double)ticks / (double)liFrequency.QuadPart;
 }
 
-// The picture: a 256-colour table of distinct colours, pixels from a
-// gradient with noise, so that neither rows nor runs repeat.
 void WriteBmp(TCase& c)
 {
-    const DWORD dwStride = ((DWORD)c.Width + 3) & ~3u;
-    const DWORD dwBitsOffset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 256 * 4;
-    const DWORD dwSize = dwBitsOffset + dwStride * (DWORD)c.Height;
-    std::vector<BYTE> file(dwSize);
-
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfSize = dwSize;
-    fh.bfOffBits = dwBitsOffset;
-    BITMAPINFOHEADER ih = {};
-    ih.biSize = sizeof ih;
-    ih.biWidth = c.Width;
-    ih.biHeight = c.Height;
-    ih.biPlanes = 1;
-    ih.biBitCount = 8;
-    ih.biCompression = BI_RGB;
-    ih.biSizeImage = dwStride * (DWORD)c.Height;
-    ih.biClrUsed = 256;
-    memcpy(&file[0], &fh, sizeof fh);
-    memcpy(&file[sizeof fh], &ih, sizeof ih);
-    RGBQUAD* table = (RGBQUAD*)&file[sizeof fh + sizeof ih];
-    for (int i = 0; i < 256; i++) {
-        table[i].rgbRed = (BYTE)i;
-        table[i].rgbGreen = (BYTE)(i * 67 + 13);
-        table[i].rgbBlue = (BYTE)(255 - i * 5);
-        table[i].rgbReserved = 0;
-    }
-    unsigned int uSeed = 0x2545F491u ^ (unsigned)c.Width;
-    for (int y = 0; y < c.Height; y++) {
-        BYTE* row = &file[dwBitsOffset + dwStride * (DWORD)y];
-        for (int x = 0; x < c.Width; x++) {
-            uSeed ^= uSeed << 13;
-            uSeed ^= uSeed >> 17;
-            uSeed ^= uSeed << 5;
-            row[x] = (BYTE)((x * 256 / c.Width + y * 256 / c.Height) + (uSeed & 31));
-        }
-    }
-
+    const std::string bytes = Bmp(8, c.Width, c.Height).Bytes();
     HANDLE hFile = CreateFileA(c.Path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         Fail("cannot create %s", c.Path);
     DWORD dwWritten = 0;
-    BOOL bOk = WriteFile(hFile, &file[0], dwSize, &dwWritten, NULL);
+    BOOL bOk = WriteFile(hFile, bytes.data(), (DWORD)bytes.size(), &dwWritten, NULL);
     CloseHandle(hFile);
-    if (!bOk || dwWritten != dwSize)
+    if (!bOk || dwWritten != bytes.size())
         Fail("cannot write %s", c.Path);
-    c.FileSize = dwSize;
+    c.FileSize = dwWritten;
 }
 
 // The contenders. Each returns the ticks of its timed part.
@@ -182,16 +138,13 @@ void ReadWhole(TCase& c, BYTE* buffer)
 }
 
 // A new movable block of the file's size, locked: the loader's kind of
-// memory. With `touch`, every page of it is written once.
-BYTE* NewBlock(TCase& c, HGLOBAL* phBlock, bool touch)
+// memory.
+BYTE* NewBlock(TCase& c, HGLOBAL* phBlock)
 {
     *phBlock = GlobalAlloc(GMEM_MOVEABLE, c.FileSize);
     BYTE* p = *phBlock ? (BYTE*)GlobalLock(*phBlock) : 0;
     if (!p)
         Fail("no block for %s", c.Path);
-    if (touch)
-        for (DWORD dw = 0; dw < c.FileSize; dw += 4096)
-            p[dw] = 0;
     return p;
 }
 
@@ -205,7 +158,7 @@ long long FloorOnce(TCase& c)
 {
     HGLOBAL hBlock;
     long long t0 = Now();
-    BYTE* p = NewBlock(c, &hBlock, false);
+    BYTE* p = NewBlock(c, &hBlock);
     ReadWhole(c, p);
     const BITMAPFILEHEADER* fh = (const BITMAPFILEHEADER*)p;
     const BITMAPINFO* info = (const BITMAPINFO*)(p + sizeof *fh);
@@ -236,147 +189,20 @@ long long DibReadOnce(TCase& c)
     return t1 - t0;
 }
 
-long long BlockReadOnce(TCase& c, bool touch)
+long long BareReadOnce(TCase& c)
 {
     HGLOBAL hBlock;
     long long t0 = Now();
-    ReadWhole(c, NewBlock(c, &hBlock, touch));
+    ReadWhole(c, NewBlock(c, &hBlock));
     long long t1 = Now();
     FreeBlock(hBlock);
     return t1 - t0;
 }
 
-long long BareReadOnce(TCase& c)
-{
-    return BlockReadOnce(c, false);
-}
+enum { kLoadFile, kLoadImage, kFloor, kDibRead, kBareRead, kContenders };
 
-long long TouchedBlockReadOnce(TCase& c)
-{
-    return BlockReadOnce(c, true);
-}
-
-long long WarmReadOnce(TCase& c)
-{
-    long long t0 = Now();
-    ReadWhole(c, pBuffer);
-    return Now() - t0;
-}
-
-// The --detail parts.
-
-long long FindFirstOnce(TCase& c)
-{
-    struct ffblk ffblk;
-    long long t0 = Now();
-    int iResult = findfirst(c.Path, &ffblk, 0);
-    long long t1 = Now();
-    if (iResult)
-        Fail("findfirst cannot find %s", c.Path);
-    return t1 - t0;
-}
-
-// What findfirst is asked for a plain name, in one call.
-long long AttributesOnce(TCase& c)
-{
-    long long t0 = Now();
-    DWORD dwAttributes = GetFileAttributesA(c.Path);
-    long long t1 = Now();
-    if (dwAttributes == INVALID_FILE_ATTRIBUTES)
-        Fail("no attributes of %s", c.Path);
-    return t1 - t0;
-}
-
-// The floor without a read: the file mapped and CreateDIBitmap given the
-// bits in the view.
-long long MappedOnce(TCase& c)
-{
-    long long t0 = Now();
-    HANDLE hFile = CreateFileA(c.Path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    HANDLE hMapping = hFile != INVALID_HANDLE_VALUE ? CreateFileMappingA(hFile, NULL, PAGE_READONLY, 0, 0, NULL) : NULL;
-    const BYTE* view = hMapping ? (const BYTE*)MapViewOfFile(hMapping, FILE_MAP_READ, 0, 0, 0) : 0;
-    HBITMAP hBitmap = 0;
-    if (view) {
-        const BITMAPFILEHEADER* fh = (const BITMAPFILEHEADER*)view;
-        const BITMAPINFO* info = (const BITMAPINFO*)(view + sizeof *fh);
-        hBitmap = CreateDIBitmap(hScreenDC, &info->bmiHeader, CBM_INIT, view + fh->bfOffBits, info, DIB_RGB_COLORS);
-        UnmapViewOfFile(view);
-    }
-    if (hMapping)
-        CloseHandle(hMapping);
-    if (hFile != INVALID_HANDLE_VALUE)
-        CloseHandle(hFile);
-    long long t1 = Now();
-    if (!hBitmap)
-        Fail("cannot load %s through a mapping", c.Path);
-    DeleteObject(hBitmap);
-    return t1 - t0;
-}
-
-// Constructing one image object from the DIB already read; deleting it is
-// not timed.
-template <class T>
-long long ObjectOnce(TCase& c, const char* what)
-{
-    long long t0 = Now();
-    T* object = 0;
-    try {
-        object = new T(*c.Dib, 0);
-    } catch (...) {
-        Fail("%s failed on %s", what, c.Path);
-    }
-    long long t1 = Now();
-    delete object;
-    return t1 - t0;
-}
-
-long long TBitmapOnce(TCase& c)
-{
-    return ObjectOnce<TBitmap>(c, "TBitmap");
-}
-
-long long TPaletteOnce(TCase& c)
-{
-    return ObjectOnce<TPalette>(c, "TPalette");
-}
-
-// CreateDIBitmap alone, from the DIB already read.
-long long ConvertOnce(TCase& c)
-{
-    long long t0 = Now();
-    HBITMAP hBitmap =
-        CreateDIBitmap(hScreenDC, c.Dib->GetInfoHeader(), CBM_INIT, c.Dib->GetBits(), c.Dib->GetInfo(), DIB_RGB_COLORS);
-    long long t1 = Now();
-    if (!hBitmap)
-        Fail("CreateDIBitmap failed on %s", c.Path);
-    DeleteObject(hBitmap);
-    return t1 - t0;
-}
-
-struct TContender {
-    const char* Name;
-    long long (*Run)(TCase&);
-    bool Detail;
-};
-
-enum { kLoadFile, kLoadImage, kFloor, kDibRead, kBareRead };
-
-const TContender contenders[] = {
-    {"LoadFileBitmap", LoadFileBitmapOnce, false},
-    {"LoadImageA", LoadImageOnce, false},
-    {"floor (read + CreateDIBitmap)", FloorOnce, false},
-    {"TDib read", DibReadOnce, false},
-    {"bare read", BareReadOnce, false},
-    {"bare read into a buffer in use", WarmReadOnce, true},
-    {"  into a new block, its pages touched", TouchedBlockReadOnce, true},
-    {"findfirst", FindFirstOnce, true},
-    {"GetFileAttributesA", AttributesOnce, true},
-    {"TBitmap(dib, 0)", TBitmapOnce, true},
-    {"TPalette(dib, 0)", TPaletteOnce, true},
-    {"CreateDIBitmap from the TDib", ConvertOnce, true},
-    {"map the file + CreateDIBitmap", MappedOnce, true},
-};
-const int kContenders = sizeof contenders / sizeof contenders[0];
+long long (*const contenders[kContenders])(TCase&) = {LoadFileBitmapOnce, LoadImageOnce, FloorOnce, DibReadOnce,
+                                                      BareReadOnce};
 
 double Median(std::vector<double> v)
 {
@@ -439,14 +265,11 @@ void Cleanup()
 int main(int argc, char** argv)
 {
     int iRounds = 30;
-    bool bDetail = false;
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "--rounds") && i + 1 < argc && atoi(argv[i + 1]) > 0) {
             iRounds = atoi(argv[++i]);
-        } else if (!strcmp(argv[i], "--detail")) {
-            bDetail = true;
         } else {
-            fprintf(stderr, "usage: load_bench [--rounds N] [--detail]\n");
+            fprintf(stderr, "usage: load_bench [--rounds N]\n");
             return 2;
         }
     }
@@ -466,17 +289,11 @@ int main(int argc, char** argv)
     if (!CreateDirectoryA(szFolder, NULL))
         Fail("cannot create %s", szFolder);
 
-    TCase cases[] = {{640, 480, 10 * iRounds, "", 0, 0}, {4096, 4096, iRounds, "", 0, 0}};
-    DWORD dwLargest = 0;
+    TCase cases[] = {{640, 480, 10 * iRounds, "", 0}, {4096, 4096, iRounds, "", 0}};
     for (TCase& c : cases) {
         snprintf(c.Path, sizeof c.Path, "%s\\%dx%d.bmp", szFolder, c.Width, c.Height);
         WriteBmp(c);
-        dwLargest = std::max(dwLargest, c.FileSize);
     }
-    pBuffer = (BYTE*)VirtualAlloc(NULL, dwLargest, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!pBuffer)
-        Fail("no buffer");
-    memset(pBuffer, 0, dwLargest);
 
     printf(
         "load_bench: 8-bit BMP, 256 colours; screen %d bits per pixel. Contenders interleaved,\n"
@@ -485,37 +302,21 @@ int main(int argc, char** argv)
         "and the bare read, like LoadFileBitmap, read into a new block each time.\n\n",
         iBitsPixel, 10 * iRounds, iRounds);
 
-    std::vector<int> active;
-    for (int k = 0; k < kContenders; k++)
-        if (!contenders[k].Detail || bDetail)
-            active.push_back(k);
-
     double medians[2][kContenders] = {};
     for (int s = 0; s < 2; s++) {
         TCase& c = cases[s];
         CheckAlike(c);
-        if (bDetail) {
-            TReadResult result = {};
-            try {
-                c.Dib = new TDib(c.Path, &result);
-            } catch (...) {
-                Fail("TDib cannot read %s (refusal %d)", c.Path, result.Refusal);
-            }
-        }
         std::vector<std::vector<double>> samples(kContenders);
-        const int n = (int)active.size();
         for (int r = -1; r < c.Rounds; r++) {
-            for (int j = 0; j < n; j++) {
-                int k = active[(j + (r < 0 ? 0 : r)) % n];
-                long long ticks = contenders[k].Run(c);
+            for (int j = 0; j < kContenders; j++) {
+                int k = (j + (r < 0 ? 0 : r)) % kContenders;
+                long long ticks = contenders[k](c);
                 if (r >= 0)
                     samples[k].push_back(Ms(ticks));
             }
         }
-        for (int k : active)
+        for (int k = 0; k < kContenders; k++)
             medians[s][k] = Median(samples[k]);
-        delete c.Dib;
-        c.Dib = 0;
     }
 
     printf(
@@ -555,14 +356,8 @@ int main(int argc, char** argv)
     else
         printf("goals: NOT met: %s\n", szMissed + 2);
 
-    if (bDetail) {
-        printf("\nparts, medians in ms:\n%-36s %10s %10s\n", "", "640x480", "4096x4096");
-        for (int k : active)
-            printf("%-36s %10.3f %10.3f\n", contenders[k].Name, medians[0][k], medians[1][k]);
-    }
     printf("\n(%.1f s)\n", Ms(Now() - tStart) / 1000);
 
-    VirtualFree(pBuffer, 0, MEM_RELEASE);
     ReleaseDC(NULL, hScreenDC);
     Cleanup();
     // A goal missed fails make bench; one that could not be judged does not.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp.h"
 #include "driver.h"
 
 static double Now()
@@ -22,21 +23,6 @@ static double Now()
     QueryPerformanceCounter(&t);
     QueryPerformanceFrequency(&f);
     return (double)t.QuadPart * 1000.0 / f.QuadPart;
-}
-
-// A 640 x 480 8-bit BMP, its table and rows all in use.
-static void WritePicture(const std::string& path)
-{
-    const int w = 640, h = 480;
-    BITMAPINFOHEADER info = {sizeof info, w, h, 1, 8, BI_RGB, w * h, 2835, 2835, 256, 0};
-    BITMAPFILEHEADER file = {0x4D42, (DWORD)(14 + 40 + 1024 + w * h), 0, 0, 14 + 40 + 1024};
-    std::string bytes((const char*)&file, 14);
-    bytes.append((const char*)&info, 40);
-    for (int i = 0; i < 256; i++)
-        bytes += std::string{(char)i, (char)(255 - i), (char)(i * 7), 0};
-    for (int i = 0; i < w * h; i++)
-        bytes += (char)((i % w + i / w) & 0xFF);
-    WriteFile(path, bytes);
 }
 
 // The window of class SPLASH_SCREEN of process `pid` whose caption is no
@@ -100,7 +86,7 @@ int main(int argc, char** argv)
     std::string dir = std::string(temp) + "startup_bench", here(self);
     here.erase(here.find_last_of('\\') + 1);
     CreateDirectoryA(dir.c_str(), NULL);
-    WritePicture(dir + "\\splash.bmp");
+    WriteFile(dir + "\\splash.bmp", Bmp(8, 640, 480).Bytes());
     // The launcher, the floor and the floor that also makes the picture its
     // bitmap, then any other build to hold beside them
     // (an earlier launcher, say), all taking their turns in every round.

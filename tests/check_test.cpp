@@ -40,7 +40,7 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
         std::vector<std::string> said;
     } cases[] = {
         {"a good disc", [](const TempDir&) {}, 0,
-         {"caption: \"My Game\"", "icon: autorun.exe: on the disc", "picture: splash.bmp, 37 x 21: shown whole at ",
+         {"caption: \"My Game\"", "icon: autorun.exe: on the disc", "picture: splash.bmp, 37 x 21: shown whole at 87,140 in",
           "installer: setup.exe: at the disc's root; started directly",
           "App Paths\\game.exe: not installed on this machine; the first button reads \"&Install\""}},
         {"no autorun.inf", [](const TempDir& d) { DeleteFileA((d / "autorun.inf").c_str()); }, 1, {"no autorun.inf"}},

@@ -85,8 +85,9 @@ TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
         WriteFile(disc / "disc.ico", Icon(c.icon, c.icon.empty() ? nullptr : &expected));
         std::wstring args = c.notice ? L" --notice \"" + std::wstring(c.notice) + L"\"" : L"";
         auto [code, said] = Stamp(disc.path, L"autorun.exe" + args + (c.icon.empty() ? L"" : L" --icon disc.ico"));
-        EXPECT_TRUE(code == 0 && (c.warning != nullptr) == (said.find("warning:") != std::string::npos)) << said;
-        EXPECT_NE(std::string::npos, said.find(c.warning ? c.warning : "")) << said;
+        EXPECT_EQ(0u, code) << said;
+        // A row without a warning: none is printed.
+        EXPECT_EQ(c.warning != nullptr, said.find(c.warning ? c.warning : "warning:") != std::string::npos) << said;
         // The template as built but for the notice and the padding after it.
         std::string& tmpl = expected["#5 SPLASH_SCREEN 0"];
         size_t at = tmpl.find(bytes(kBuilt) + std::string(4, '\0')), end = at + bytes(kBuilt).size() + 4;
@@ -94,7 +95,7 @@ TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
         tmpl = head + std::string(-head.size() % 4, '\0') + tmpl.substr((end + 3) / 4 * 4);
         Resources stamped(disc / "autorun.exe");
         for (auto& [key, data] : expected)
-            EXPECT_TRUE(stamped.count(key) && stamped[key] == data) << key << " is not as expected";
+            EXPECT_EQ(data, stamped[key]) << key;
         EXPECT_EQ(expected.size(), stamped.size());
         Launcher launcher(disc / "autorun.exe", "-Anone.exe", disc.path);
         HWND hwnd = launcher.Window(), notice = GetDlgItem(hwnd, IDC_NOTICE);
@@ -104,7 +105,8 @@ TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
         GetClientRect(notice, &client);
         EXPECT_EQ(c.shown ? c.shown : c.notice, std::wstring(text, InternalGetWindowText(notice, text, 200)));
         EXPECT_EQ(c.warning && strstr(c.warning, "notice is"),  // measured against the control as the dialog has it
-                  said.find(" " + std::to_string(client.right) + ": the control cuts it") != std::string::npos);
+                  said.find(" " + std::to_string(client.right) + ": the control cuts it") != std::string::npos)
+            << said;
         PostMessageA(hwnd, WM_COMMAND, IDC_CANCEL_BUTTON, 0);
         EXPECT_EQ(0u, launcher.Exit());
     }
@@ -139,7 +141,8 @@ TEST(Stamp, RefusesWhatIsNotTheLauncherOrNotAnIcon)
         WriteFile(dir / "disc.ico", c.icon);
         SetFileAttributesA(strstr(c.said, "read-only") ? (dir / "autorun.exe").c_str() : "", FILE_ATTRIBUTE_READONLY);
         auto [code, said] = Stamp(dir.path, L"autorun.exe " + c.args);
-        EXPECT_TRUE(code == c.code && said.find(c.said) != std::string::npos) << "exit code " << code << ": " << said;
+        EXPECT_EQ(c.code, code) << said;
+        EXPECT_NE(std::string::npos, said.find(c.said)) << "no \"" << c.said << "\" in:\n" << said;
         EXPECT_TRUE(c.launcher == ReadFile(dir / "autorun.exe")) << "the file changed";
     }
 }

@@ -2,7 +2,8 @@
 // (setup.exe, game.exe). It writes its command line, its current directory
 // and the show state it was given (-1 for none) to "<its own path>.run", one
 // per line, and exits. Given "/start LINE", it starts LINE as the launcher
-// does instead, and exits with 0 when it did.
+// does instead, and exits with 0 when it did. Given "/platform", its exit
+// code says whether it runs on the Windows 95 family.
 #include <windows.h>
 
 #include <stdio.h>
@@ -14,6 +15,8 @@ int main()
 {
     if (const char* start = strstr(GetCommandLineA(), " /start "))
         return InvokeExecutable(start + 8, "") ? 0 : 1;
+    if (strstr(GetCommandLineA(), " /platform"))
+        return IsPlatformWindows95();
     char self[MAX_PATH], dir[MAX_PATH], record[MAX_PATH + 8], partial[MAX_PATH + 16];
     GetModuleFileNameA(NULL, self, sizeof self);
     GetCurrentDirectoryA(sizeof dir, dir);
