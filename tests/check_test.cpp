@@ -18,6 +18,28 @@ std::function<void(const TempDir&)> Picture(Bmp bmp, const std::function<void(Bm
     return [bmp](const TempDir& disc) { WriteFile(disc / "splash.bmp", bmp.Bytes()); };
 }
 
+// `w` in code page `codePage`, and back.
+std::string Narrow(UINT codePage, const std::wstring& w)
+{
+    std::string s(w.size() * 4, '\0');
+    s.resize(WideCharToMultiByte(codePage, 0, w.data(), (int)w.size(), &s[0], (int)s.size(), NULL, NULL));
+    return s;
+}
+std::wstring Wide(UINT codePage, const std::string& s)
+{
+    std::wstring w(s.size(), L'\0');
+    w.resize(MultiByteToWideChar(codePage, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
+    return w;
+}
+// `text` in UTF-16, little- or big-endian, after its byte-order mark.
+std::string Utf16(const std::wstring& text, bool big = false)
+{
+    std::string bytes = big ? "\xfe\xff" : "\xff\xfe";
+    for (wchar_t c : text)
+        bytes += big ? std::string{(char)(c >> 8), (char)c} : std::string{(char)c, (char)(c >> 8)};
+    return bytes;
+}
+
 // A run-length picture of 4096 columns and `rows` rows whose bits end at once.
 void Rle(Bmp& b, LONG rows)
 {
@@ -122,8 +144,7 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
         auto [code, out] = RunCheck(disc.path);
         SetCurrentDirectoryA(start);
         EXPECT_EQ(c.code, code) << out;
-        for (const std::string& s : c.said)
-            EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;
+        ExpectSaid(out, c.said);
     }
 }
 
@@ -133,33 +154,17 @@ TEST(Checker, SaysWhatTheLauncherWillDoWithADisc)
 TEST(Checker, ReadsAutorunInfAsTheProfileFunctionsDo)
 {
     const std::wstring text = L"[autorun]\r\nopen=autorun.exe -C(Zoë \x0414)\r\nlabel=Zoë \x0414\r\n";
-    auto utf16 = [&](bool big) {
-        std::string bytes = big ? "\xfe\xff" : "\xff\xfe";
-        for (wchar_t c : text)
-            bytes += big ? std::string{(char)(c >> 8), (char)c} : std::string{(char)c, (char)(c >> 8)};
-        return bytes;
-    };
-    auto narrow = [](UINT codePage, const std::wstring& w) {
-        std::string s(w.size() * 4, '\0');
-        s.resize(WideCharToMultiByte(codePage, 0, w.data(), (int)w.size(), &s[0], (int)s.size(), NULL, NULL));
-        return s;
-    };
-    auto wide = [](UINT codePage, const std::string& s) {
-        std::wstring w(s.size(), L'\0');
-        w.resize(MultiByteToWideChar(codePage, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
-        return w;
-    };
     const std::string kUtf8 = "warning: autorun.inf is UTF-8 without a byte-order mark",
                       kLost = "holds characters that this machine's ANSI code page (1252) cannot hold",
                       kShown = "caption: \"Zoë ?\"";
     // clang-format off
     const struct { const char* name; std::string bytes; std::vector<std::string> said; } cases[] = {
-        {"UTF-16LE", utf16(false), {kLost, kShown}},
-        {"UTF-16BE", utf16(true), {kLost, kShown}},
-        {"UTF-8 with its mark", "\xef\xbb\xbf" + narrow(CP_UTF8, text), {kLost, kShown}},
-        {"UTF-8 without a mark", narrow(CP_UTF8, text), {kUtf8 + ", which Windows reads in the ANSI code page: "
+        {"UTF-16LE", Utf16(text), {kLost, kShown}},
+        {"UTF-16BE", Utf16(text, true), {kLost, kShown}},
+        {"UTF-8 with its mark", "\xef\xbb\xbf" + Narrow(CP_UTF8, text), {kLost, kShown}},
+        {"UTF-8 without a mark", Narrow(CP_UTF8, text), {kUtf8 + ", which Windows reads in the ANSI code page: "
                                                          "the caption shows as \"ZoÃ« Ð”\" and the label as"}},
-        {"the ANSI code page", narrow(1252, text), {kShown}},
+        {"the ANSI code page", Narrow(1252, text), {kShown}},
     };
     // clang-format on
     for (auto& c : cases) {
@@ -167,14 +172,13 @@ TEST(Checker, ReadsAutorunInfAsTheProfileFunctionsDo)
         TempDir disc;
         WriteFile(disc / "autorun.inf", c.bytes);
         WCHAR label[64], open[64];
-        const std::wstring inf = wide(CP_ACP, disc / "autorun.inf");
+        const std::wstring inf = Wide(CP_ACP, disc / "autorun.inf");
         GetPrivateProfileStringW(L"autorun", L"label", L"", label, 64, inf.c_str());
         GetPrivateProfileStringW(L"autorun", L"open", L"", open, 64, inf.c_str());
         auto [code, out] = RunCheck(disc.path);
-        for (const std::string& s : c.said)
-            EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;
-        EXPECT_NE(std::string::npos, out.find("label: " + narrow(CP_UTF8, label) + "\r\n")) << out;
-        EXPECT_NE(std::string::npos, out.find("open: " + narrow(CP_UTF8, wide(CP_ACP, narrow(CP_ACP, open))))) << out;
+        ExpectSaid(out, c.said);
+        ExpectSaid(out, {"label: " + Narrow(CP_UTF8, label) + "\r\n",
+                         "open: " + Narrow(CP_UTF8, Wide(CP_ACP, Narrow(CP_ACP, open)))});
     }
 }
 
@@ -184,17 +188,6 @@ TEST(Checker, ReadsAutorunInfAsTheProfileFunctionsDo)
 // the launcher beside the file, however the line names it.
 TEST(Checker, SaysAnAutorunInfForMakeDisc)
 {
-    auto le = [](const std::string& ascii) {
-        std::string bytes = "\xff\xfe";
-        for (char c : ascii)
-            bytes += {c, '\0'};
-        return bytes;
-    };
-    auto utf8 = [](const wchar_t* w) {
-        std::string s(wcslen(w) * 4 + 1, '\0');
-        s.resize(WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], (int)s.size(), NULL, NULL) - 1);
-        return s;
-    };
     // clang-format off
     const struct { const char* name; std::string bytes; DWORD code; std::vector<std::string> said, unsaid; } cases[] = {
         {"ANSI, names in any case, blanks and quotes", "; mine\r\n[ AutoRun ]\r\n Open = \"AUTORUN.exe\" \r\nLabel=F\xfcr\r\n", 0,
@@ -202,7 +195,7 @@ TEST(Checker, SaysAnAutorunInfForMakeDisc)
           "line\x1fopen\x1f Open = \"AUTORUN.exe\" \r\n", "first\x1f" "label\x1f" "F\xc3\xbcr\r\n", "launcher\x1fyes"}, {}},
         {"UTF-8 without a mark, as written", "[autorun]\nlabel=F\xc3\xbcr", 0,
          {"encoding\x1fUTF-8 unmarked\x1f", "first\x1f" "label\x1f" "F\xc3\xbcr\r\n", "launcher\x1fno"}, {}},
-        {"UTF-16LE", le("[autorun]\r\nopen=.\\autorun.exe -Ax\r\n"), 0, {"encoding\x1fUTF-16LE", "launcher\x1fyes"}, {}},
+        {"UTF-16LE", Utf16(L"[autorun]\r\nopen=.\\autorun.exe -Ax\r\n"), 0, {"encoding\x1fUTF-16LE", "launcher\x1fyes"}, {}},
         {"UTF-8's mark, then no UTF-8", "\xef\xbb\xbf[autorun]\n\xff", 1, {"refused\x1f"}, {"line\x1f"}},
         {"the launcher from the root", "[autorun]\nopen=\\autorun.exe", 0, {"launcher\x1fyes"}, {}},
         {"another program", "[autorun]\nopen=setup.exe -Aautorun.exe", 0, {"launcher\x1fno"}, {}},
@@ -226,13 +219,11 @@ TEST(Checker, SaysAnAutorunInfForMakeDisc)
             GetPrivateProfileStringW(L"autorun", key, L"\x01", value, 64, (inf + L"\\autorun.inf").c_str());
             std::string record = "first\x1f" + std::string(key, key + wcslen(key)) + "\x1f";
             const bool asWritten = code == 0 && out.find("unmarked") == std::string::npos;
-            EXPECT_TRUE(!asWritten || (value[0] != 1) == (out.find(record + utf8(value) + "\r\n") != std::string::npos))
+            EXPECT_TRUE(!asWritten ||
+                        (value[0] != 1) == (out.find(record + Narrow(CP_UTF8, value) + "\r\n") != std::string::npos))
                 << record << out;
         }
-        for (const std::string& s : c.said)
-            EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;
-        for (const std::string& s : c.unsaid)
-            EXPECT_EQ(std::string::npos, out.find(s)) << "\"" << s << "\" in:\n" << out;
+        ExpectSaid(out, c.said, c.unsaid);
     }
 }
 

@@ -139,38 +139,58 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
     return boxes;
 }
 
-// autorun-check run on `folder` (after `mode`, as in "--inf"): its exit code
-// and what it printed.
-inline std::pair<DWORD, std::string> RunCheck(const std::string& folder, const std::string& mode = "")
+// The program `exe` run in `dir` ("" for this one's) with the command line
+// `line`: its exit code and all it printed. Started directly, not through
+// cmd, whose only answer to a failed start is "Can't recognize": the reason
+// is kept in the output instead.
+inline std::pair<DWORD, std::string> RunTool(const wchar_t* exe, std::wstring line, const std::string& dir = "")
 {
-    // Started directly, not through cmd, whose only answer to a failed start
-    // is "Can't recognize": the reason is kept in the output instead.
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
     HANDLE hRead, hWrite;
     if (!CreatePipe(&hRead, &hWrite, &inherit, 0))
         return {STILL_ACTIVE, "no pipe: error " + std::to_string(GetLastError())};
     SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {};
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = si.hStdError = hWrite;
     PROCESS_INFORMATION pi;
-    std::string out, line = "\"" CHECK_EXE "\" " + (mode.empty() ? "" : mode + " ") + "\"" + folder + "\"";
-    const BOOL started = CreateProcessA(CHECK_EXE, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi);
+    const std::wstring folder(dir.begin(), dir.end());
+    const BOOL started =
+        CreateProcessW(exe, &line[0], NULL, NULL, TRUE, 0, NULL, dir.empty() ? NULL : folder.c_str(), &si, &pi);
     const DWORD error = GetLastError();
     CloseHandle(hWrite);
+    std::string out;
     char buffer[4096];
     for (DWORD n; started && ReadFile(hRead, buffer, sizeof buffer, &n, NULL) && n;)
         out.append(buffer, n);
     CloseHandle(hRead);
     if (!started)
-        return {STILL_ACTIVE, "the checker did not start: error " + std::to_string(error)};
+        return {STILL_ACTIVE, "did not start: error " + std::to_string(error)};
     DWORD code = STILL_ACTIVE;
     WaitForSingleObject(pi.hProcess, INFINITE);
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return {code, out};
+}
+
+// autorun-check run on `folder` (after `mode`, as in "--inf"): its exit code
+// and what it printed.
+inline std::pair<DWORD, std::string> RunCheck(const std::string& folder, const std::string& mode = "")
+{
+    const std::string line = "\"" CHECK_EXE "\" " + (mode.empty() ? "" : mode + " ") + "\"" + folder + "\"";
+    return RunTool(L"" CHECK_EXE, std::wstring(line.begin(), line.end()));
+}
+
+// Each of `said` is in `out`, and none of `unsaid`.
+inline void ExpectSaid(const std::string& out, const std::vector<std::string>& said,
+                       const std::vector<std::string>& unsaid = {})
+{
+    for (const std::string& s : said)
+        EXPECT_NE(std::string::npos, out.find(s)) << "no \"" << s << "\" in:\n" << out;
+    for (const std::string& s : unsaid)
+        EXPECT_EQ(std::string::npos, out.find(s)) << "\"" << s << "\" in:\n" << out;
 }
 
 #endif

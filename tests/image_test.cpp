@@ -175,7 +175,8 @@ TEST(Reader, RefusesOrBoundsEachDamagedFile)
         accepted += ok;
         ASSERT_EQ(ok, damaged.IsOK()) << form << ", variant " << i << ": Read and IsOK disagree";
         ASSERT_LE(result.BlockSize, ok ? 52 + bytes.size() * 4 / 3 : 0)
-            << form << ", variant " << i << (ok ? ": a block larger than its bytes can fill" : ": refused, but a block");
+            << form << ", variant " << i
+            << (ok ? ": a block larger than its bytes can fill" : ": refused, but a block");
         largest = std::max<unsigned long long>(largest, bytes.size());
         worst = std::max(worst, (double)result.BlockSize / bytes.size());
         try {

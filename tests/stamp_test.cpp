@@ -52,12 +52,7 @@ std::string Icon(const std::vector<int>& sizes, std::map<std::string, std::strin
 // autorun-stamp run in `dir` with `args`: its exit code and all it printed.
 std::pair<DWORD, std::string> Stamp(const std::string& dir, const std::wstring& args)
 {
-    std::string out;
-    std::wstring line = L"\"cd /d \"" + std::wstring(dir.begin(), dir.end()) + L"\" && \"" STAMP_EXE "\" " + args;
-    FILE* pipe = _wpopen((line + L" 2>&1\"").c_str(), L"rb");
-    for (int ch; pipe && (ch = fgetc(pipe)) != EOF;)
-        out += (char)ch;
-    return {pipe ? (DWORD)_pclose(pipe) : STILL_ACTIVE, out};
+    return RunTool(L"" STAMP_EXE, L"\"" STAMP_EXE "\" " + args, dir);
 }
 
 TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
