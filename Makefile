@@ -37,7 +37,7 @@ help:
 	@echo '                README, LICENSE, CHANGELOG.md and SHA256SUMS; the same bytes for the same commit'
 	@echo 'make setup      installs the Debian packages all of this needs (as root)'
 	@echo 'make clean      removes build/'
-	@echo 'Tools: tools/make-splash, tools/make-disc, harness/harness.sh (each answers --help)'
+	@echo 'Tools: tools/make-splash, tools/make-disc, tools/harness/harness.sh (each answers --help)'
 
 setup:
 	@bash cmake/setup.sh
@@ -69,9 +69,9 @@ $(ARCHES:%=tests-%): tests-%: build
 # The screen tests run once more on a screen smaller than the dialog. The
 # 64-bit suite's Dist test unpacks the release archive.
 test: format-check lint $(ARCHES:%=tests-%) dist
-	@harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
+	@tools/harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
 	@AUTORUN_SCREEN=320x240x24 AUTORUN_TESTS_ONLY=^Screen \
-	  harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
+	  tools/harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
 
 # One version of each tool, so that the layout and the findings do not change
 # with the machine.
@@ -95,7 +95,7 @@ lint: launcher-i686
 	  $(LINT_INCLUDES) 2>&1 | sed '/ warnings\? generated\.$$/d'
 
 demo: build
-	@harness/harness.sh demo/play.sh $(BUILD)
+	@tools/harness/harness.sh demo/play.sh $(BUILD)
 
 # A file of 4.5 GiB on a disc: its image takes 4.8 GB of disk (not in test).
 test-big: build
@@ -105,7 +105,7 @@ test-big: build
 # (the x86_64 one's where Wine cannot run 32-bit programs).
 bench: tests-i686 tests-x86_64
 # A goal the loader misses fails it, after the start-up figures too.
-	@harness/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/load_bench.exe; met=$$?; \
+	@tools/harness/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/load_bench.exe; met=$$?; \
 	  wine $(BUILD)/tests-$$AUTORUN_ARCH/bench/startup_bench.exe && exit $$met'
 
 # The reader's long fuzz run, not in the suite: the suite's damaged files, as
@@ -116,7 +116,7 @@ SEED ?= 1
 CHECKS ?= 300
 fuzz: tests-i686 tests-x86_64
 	@AUTORUN_FUZZ_VARIANTS=$(VARIANTS) AUTORUN_FUZZ_SEED=$(SEED) AUTORUN_FUZZ_CHECKS=$(CHECKS) \
-	  harness/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/tests/unit_tests.exe --gtest_filter=Reader.*'
+	  tools/harness/harness.sh sh -c 'wine $(BUILD)/tests-$$AUTORUN_ARCH/tests/unit_tests.exe --gtest_filter=Reader.*'
 
 # The commit built once more in a second folder: every program, and the
 # release archives made with the commit's date, must come out byte for byte
@@ -143,7 +143,7 @@ check-reproducible: build dist
 PROGRAMS := autorun.exe autorun-check.exe autorun-stamp.exe play_demo.exe
 DOCS      = share/doc/autorun
 SHIPPED   = tools/make-disc:bin/make-disc:755 tools/make-splash:bin/make-splash:755 \
-  harness/harness.sh:share/autorun/harness.sh:755 VERSION:share/autorun/VERSION:644 \
+  tools/harness/harness.sh:share/autorun/harness.sh:755 VERSION:share/autorun/VERSION:644 \
   $(foreach p,$(PROGRAMS),$(BUILD)/i686/$p:share/autorun/$p:644 $(BUILD)/x86_64/$p:share/autorun/x86_64/$p:644) \
   doc/authors.md:$(DOCS)/README.md:644 $(foreach d,LICENSE CHANGELOG.md,$d:$(DOCS)/$d:644)
 # Puts each shipped file in its place under $$root.

@@ -2,12 +2,12 @@
 # The demo: the demo product's disc image made by make-disc, its contents put
 # on the CD-ROM drive D: of the harness's Wine prefix, and the launcher run
 # from there with the switches of the image's autorun.inf, through the demo
-# player (harness/driver/play_demo.cpp). On your display you use it yourself.
+# player (tools/harness/driver/play_demo.cpp). On your display you use it yourself.
 # On a screen of its own (the harness's Xvfb) the player plays the whole
 # story, the real installer included, says each step and leaves a
 # screenshot of each in build/demo/.
 #
-#   demo/play.sh BUILD_DIR      (inside harness/harness.sh; BUILD_DIR as make build
+#   demo/play.sh BUILD_DIR      (inside tools/harness/harness.sh; BUILD_DIR as make build
 #                                 leaves it, holding i686/ and x86_64/)
 set -euo pipefail
 [[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }

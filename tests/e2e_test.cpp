@@ -112,8 +112,7 @@ TEST(Checker, PlacesThePictureAsTheLauncherDoes)
         SCOPED_TRACE(c.name);
         Disc disc(Bmp(c.bits, c.width, c.height), c.file);
         WriteFile(disc.dir / "autorun.inf", std::string("[autorun]\nopen=autorun.exe -Anone.exe") + c.args);
-        const std::string said = RunCheck(disc.dir.path).second;
-        EXPECT_NE(std::string::npos, said.find(c.verdict)) << "no \"" << c.verdict << "\" in:\n" << said;
+        ExpectSaid(RunCheck(disc.dir.path).second, {c.verdict});
     }
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs ctest in each test build directory given, all of them even when one
-# fails; exits non-zero if any failed. Meant to run inside harness/harness.sh.
+# fails; exits non-zero if any failed. Meant to run inside tools/harness/harness.sh.
 # AUTORUN_TESTS_ONLY, when set, is a ctest -R pattern of the tests to run.
 set -uo pipefail
 [[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }

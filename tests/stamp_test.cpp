@@ -137,7 +137,7 @@ TEST(Stamp, RefusesWhatIsNotTheLauncherOrNotAnIcon)
         SetFileAttributesA(strstr(c.said, "read-only") ? (dir / "autorun.exe").c_str() : "", FILE_ATTRIBUTE_READONLY);
         auto [code, said] = Stamp(dir.path, L"autorun.exe " + c.args);
         EXPECT_EQ(c.code, code) << said;
-        EXPECT_NE(std::string::npos, said.find(c.said)) << "no \"" << c.said << "\" in:\n" << said;
+        ExpectSaid(said, {c.said});
         EXPECT_TRUE(c.launcher == ReadFile(dir / "autorun.exe")) << "the file changed";
     }
 }

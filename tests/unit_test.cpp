@@ -245,8 +245,7 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
                 key.Set("Path", folder + '\0');
             for (char drive : std::string(c.on))
                 WriteFile(drive + std::string(":\\cd.exe"), "MZ");
-            g_createError = c.createError;
-            g_shellError = c.shellError;
+            g_createError = c.createError, g_shellError = c.shellError;
             g_asked.clear();
             int result = -1;
             // WinExec itself keeps a handle under Wine; the uninstall has none of its own.
@@ -256,8 +255,8 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
                          : c.action == FromCd ? CheckAndLaunchFromCD(key.sub.c_str(), "cd.exe", "setup.exe")
                                               : RunUninstall(key.sub.c_str());
             });
-            DeleteFileA("D:\\cd.exe");
-            DeleteFileA("E:\\cd.exe");
+            for (char drive : std::string(c.on))
+                DeleteFileA((drive + std::string(":\\cd.exe")).c_str());
             EXPECT_EQ(handles, handles < 0 ? -1 : Handles()) << "the action left a handle open";
             EXPECT_EQ(c.box || c.shellError ? 0 : 1, result);
             EXPECT_EQ(c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}, boxes);

@@ -84,10 +84,9 @@ int SayInf(const char* szFile)
     } else if (!bMarked) {
         bool bAscii = std::all_of(sBytes.begin(), sBytes.end(), [](char c) { return (BYTE)c < 0x80; });
         sEncoding = bAscii ? "ASCII" : "ANSI";
-    } else if (sEncoding == "UTF-8" &&
+    } else if (sEncoding == "UTF-8" && sBytes.size() > 3 &&
                !MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, sBytes.data() + 3, (int)sBytes.size() - 3, NULL,
-                                    0) &&
-               sBytes.size() > 3) {
+                                    0)) {
         Record({"refused", "it has UTF-8's byte-order mark, but what follows is not UTF-8"});
         return 1;
     }
@@ -134,6 +133,7 @@ static std::string Misread(const std::string& sWord, const std::map<std::string,
         return sWord + ": no such launcher switch; there are -A, -I, -C, -S, -P and -D, upper case (make-disc --help)";
     if (words.count(sToken))
         return sToken + " is given twice, as " + words.at(sToken) + " and " + sWord + ": give it once";
+    // Read whole, not cut to an option string, so that a misread shows.
     std::vector<char> read(sWord.size() + 1);
     ParseCommandLine(sWord.c_str(), read.data(), (int)read.size(), sToken.c_str());
     bool bParenthesis = sWord.size() > 2 && sWord[2] == '(';
@@ -145,9 +145,7 @@ static std::string Misread(const std::string& sWord, const std::map<std::string,
     if (*psMeant != read.data())
         return sWord + ": a blank ends a value outside parentheses: the launcher would read \"" + read.data() +
                "\"; write " + sToken + "(" + *psMeant + ")";
-    char szKept[OPTION_SIZE];
-    ParseCommandLine(sWord.c_str(), szKept, sizeof(szKept), sToken.c_str());
-    if (*psMeant != szKept)
+    if (psMeant->size() > OPTION_SIZE - 1)
         return sToken + ": its value is longer than the launcher's " + std::to_string(OPTION_SIZE - 1) + " bytes";
     return "";
 }

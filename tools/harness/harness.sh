@@ -4,7 +4,7 @@
 # Stops what it started (by PID, and the wineserver of its prefix) when the
 # command ends, whatever its outcome; the command's exit code is returned.
 #
-#   harness/harness.sh COMMAND [ARGS...]
+#   tools/harness/harness.sh COMMAND [ARGS...]
 #
 # Inside, AUTORUN_HARNESS=1 and WINEPREFIX, DISPLAY, WINEDEBUG are set; a
 # nested call runs its command directly in the running harness. The prefix
@@ -12,7 +12,7 @@
 set -euo pipefail
 [[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
-top=$(cd "$(dirname "$0")/.." && pwd)
+top=$(cd "$(dirname "$0")/../.." && pwd)
 # What it keeps between runs: under the build tree of a checkout, or in the
 # user's cache where make install put it.
 state="$top/build"

@@ -190,7 +190,7 @@ struct Launcher {
 
 // The screen as the X server shows it, 3 bytes a pixel, rows from the top;
 // empty when none comes. A program under Wine cannot read other programs'
-// pixels: the harness (harness/harness.sh) takes the shot when asked through
+// pixels: the harness (tools/harness/harness.sh) takes the shot when asked through
 // a file in its folder AUTORUN_SCREEN_DIR.
 inline std::string Screenshot()
 {
