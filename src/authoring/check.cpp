@@ -148,49 +148,80 @@ static bool HasAutorunSection()
     return false;
 }
 
+// A certificate's common name, or its issuer's, in UTF-8.
+static std::string CommonName(PCCERT_CONTEXT pCert, DWORD dwFlags = 0)
+{
+    WCHAR wszName[256] = L"";
+    CertGetNameStringW(pCert, CERT_NAME_ATTR_TYPE, dwFlags, (void*)szOID_COMMON_NAME, wszName, 256);
+    return *wszName ? Narrow(CP_UTF8, wszName) : "a certificate without a name";
+}
+
 // Who signed a program, as the platform's certificate functions read the
-// signature it carries: the signer's common name in UTF-8, "" when unsigned.
-static std::string Signer(const std::string& sPath)
+// signature it carries, and where the chain this Windows builds from the
+// signer's certificate ends: false when it is unsigned.
+static bool ReadSignature(const std::string& sPath, std::string& sSigner, std::string& sChain, bool& fTrusted)
 {
     std::wstring wsPath = Wide(CP_ACP, sPath);
     HCERTSTORE hStore = NULL;
     HCRYPTMSG hMessage = NULL;
     DWORD dwEncoding, dwContent, dwFormat, dwSize = 0;
-    std::string sName;
     if (!CryptQueryObject(CERT_QUERY_OBJECT_FILE, wsPath.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
                           CERT_QUERY_FORMAT_FLAG_BINARY, 0, &dwEncoding, &dwContent, &dwFormat, &hStore, &hMessage,
                           NULL))
-        return sName;
+        return false;
     CryptMsgGetParam(hMessage, CMSG_SIGNER_CERT_INFO_PARAM, 0, NULL, &dwSize);
     std::vector<BYTE> info(dwSize ? dwSize : 1);
     PCCERT_CONTEXT pCert = NULL;
     if (dwSize && CryptMsgGetParam(hMessage, CMSG_SIGNER_CERT_INFO_PARAM, 0, info.data(), &dwSize))
         pCert = CertFindCertificateInStore(hStore, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, CERT_FIND_SUBJECT_CERT,
                                            info.data(), NULL);
-    WCHAR wszName[256] = L"";
+    sSigner = "a certificate that the signature does not hold";
+    sChain = "this Windows cannot build its chain";
+    fTrusted = false;
+    CERT_CHAIN_PARA para = {sizeof para, {}};
+    PCCERT_CHAIN_CONTEXT pChain = NULL;
     if (pCert) {
-        CertGetNameStringW(pCert, CERT_NAME_ATTR_TYPE, 0, (void*)szOID_COMMON_NAME, wszName, 256);
+        sSigner = CommonName(pCert);
+        // The signature's certificates stand in for the intermediates a
+        // signer ships; only this Windows' own stores hold the roots it trusts.
+        if (CertGetCertificateChain(NULL, pCert, NULL, hStore, &para, 0, NULL, &pChain)) {
+            const CERT_SIMPLE_CHAIN* pSimple = pChain->rgpChain[0];
+            PCCERT_CONTEXT pEnd = pSimple->rgpElement[pSimple->cElement - 1]->pCertContext;
+            DWORD dwStatus = pChain->TrustStatus.dwErrorStatus;
+            fTrusted = !(dwStatus & (CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_UNTRUSTED_ROOT));
+            if (dwStatus & CERT_TRUST_IS_PARTIAL_CHAIN)
+                sChain = "its chain ends at " + CommonName(pEnd) + ", whose issuer, " +
+                         CommonName(pEnd, CERT_NAME_ISSUER_FLAG) +
+                         ", is neither in the signature nor in this Windows' stores";
+            else
+                sChain = "its chain ends at " + CommonName(pEnd) +
+                         (fTrusted ? ", a root this Windows trusts" : ", a root this Windows does not trust: a test certificate");
+            CertFreeCertificateChain(pChain);
+        }
         CertFreeCertificateContext(pCert);
     }
     CryptMsgClose(hMessage);
     CertCloseStore(hStore, 0);
-    sName = Narrow(CP_UTF8, wszName);
-    return sName.empty() ? "a certificate without a name" : sName;
+    return true;
 }
 
-// The signature line of a program on the disc, and what Windows 11 makes of
-// a program without one.
+// The signature lines of a program on the disc, and what Windows 11 makes of
+// a program without a signature it trusts.
 static void CheckSignature(const std::string& sName, const std::string& sPath)
 {
-    std::string sSigner = Signer(sPath);
-    if (!sSigner.empty()) {
-        Say("signature", Narrow(CP_UTF8, Wide(CP_ACP, Shown(sName))) + ": signed by " + sSigner, CP_UTF8);
-        return;
-    }
-    Say("signature", Shown(sName) + ": not signed");
-    Say("warning", Shown(sName) +
-                       " is not signed: from a downloaded disc image, Windows 11 blocks it where Smart App Control is "
-                       "on, and SmartScreen and the elevation prompt name an unknown publisher");
+    std::string sSigner, sChain, sShown = Narrow(CP_UTF8, Wide(CP_ACP, Shown(sName)));
+    bool fTrusted;
+    bool fSigned = ReadSignature(sPath, sSigner, sChain, fTrusted);
+    if (fSigned) {
+        Say("signature", sShown + ": signed by " + sSigner, CP_UTF8);
+        Say("signature", sShown + ": " + sChain, CP_UTF8);
+    } else
+        Say("signature", sShown + ": not signed", CP_UTF8);
+    if (!fSigned || !fTrusted)
+        Say("warning", sShown + (fSigned ? " is signed, but not by a publisher this Windows trusts" : " is not signed") +
+                           ": from a downloaded disc image, Windows 11 blocks it where Smart App Control is on, and "
+                           "SmartScreen and the elevation prompt name an unknown publisher",
+            CP_UTF8);
 }
 
 // A switch's value as the launcher takes it, its default included, cut to
