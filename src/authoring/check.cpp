@@ -195,7 +195,8 @@ static bool ReadSignature(const std::string& sPath, std::string& sSigner, std::s
                          ", is neither in the signature nor in this Windows' stores";
             else
                 sChain = "its chain ends at " + CommonName(pEnd) +
-                         (fTrusted ? ", a root this Windows trusts" : ", a root this Windows does not trust: a test certificate");
+                         (fTrusted ? ", a root this Windows trusts"
+                                   : ", a root this Windows does not trust: a test certificate");
             CertFreeCertificateChain(pChain);
         }
         CertFreeCertificateContext(pCert);
@@ -218,9 +219,10 @@ static void CheckSignature(const std::string& sName, const std::string& sPath)
     } else
         Say("signature", sShown + ": not signed", CP_UTF8);
     if (!fSigned || !fTrusted)
-        Say("warning", sShown + (fSigned ? " is signed, but not by a publisher this Windows trusts" : " is not signed") +
-                           ": from a downloaded disc image, Windows 11 blocks it where Smart App Control is on, and "
-                           "SmartScreen and the elevation prompt name an unknown publisher",
+        Say("warning",
+            sShown + (fSigned ? " is signed, but not by a publisher this Windows trusts" : " is not signed") +
+                ": from a downloaded disc image, Windows 11 blocks it where Smart App Control is on, and "
+                "SmartScreen and the elevation prompt name an unknown publisher",
             CP_UTF8);
 }
 
