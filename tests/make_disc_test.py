@@ -18,6 +18,9 @@ from PIL import Image
 from tooltest import check, finish, run
 
 top, program, launcher, work = sys.argv[1:5]
+# The picture's four quarters of 30 x 20: where each starts, and its colour.
+quarters = ((0, 0, (255, 0, 0)), (30, 0, (0, 0, 255)), (0, 20, (0, 255, 0)), (30, 20, (255, 255, 0)))
+
 
 def state(folder):
     return sorted((name, hashlib.sha1(open(os.path.join(folder, name), "rb").read()).hexdigest())
@@ -30,11 +33,9 @@ os.makedirs(folder)
 installed = run("make", "-s", "-C", top, "install", "PREFIX=" + prefix)
 check(installed.returncode == 0, "make install failed:\n" + installed.stdout + installed.stderr)
 make_disc, make_splash = (os.path.join(prefix, "bin", tool) for tool in ("make-disc", "make-splash"))
-quarters = Image.new("RGB", (60, 40), (255, 0, 0))
-quarters.paste((0, 0, 255), (30, 0, 60, 20))
-quarters.paste((0, 255, 0), (0, 20, 30, 40))
-quarters.paste((255, 255, 0), (30, 20, 60, 40))
-quarters.save(os.path.join(work, "quarters.png"))
+picture = Image.new("RGB", (60, 40))
+[picture.paste(colour, (x, y, x + 30, y + 20)) for x, y, colour in quarters]
+picture.save(os.path.join(work, "quarters.png"))
 check(not run(make_splash, os.path.join(work, "quarters.png"), os.path.join(folder, "splash.bmp")).returncode,
       "make-splash failed")
 # make-splash's refusals: no picture, an output it cannot write, a launcher
@@ -125,8 +126,7 @@ if os.path.exists(shot) and where:
     preview = Image.open(shot).convert("RGB")
     left, upper, inside_left, inside_top = (int(v) for v in where.groups())
     x, y = inside_left + left, inside_top + upper
-    for dx, dy, colour in ((0, 0, (255, 0, 0)), (30, 0, (0, 0, 255)), (0, 20, (0, 255, 0)),
-                           (30, 20, (255, 255, 0))):
+    for dx, dy, colour in quarters:
         region = preview.crop((x + dx, y + dy, x + dx + 30, y + dy + 20))
         check(region.getcolors() == [(600, colour)], f"the quarter at {x + dx},{y + dy}: {region.getcolors()}")
 else:
