@@ -90,7 +90,7 @@ int SayInf(const char* szFile)
         Record({"refused", "it has UTF-8's byte-order mark, but what follows is not UTF-8"});
         return 1;
     }
-    Record({"encoding", sEncoding, std::to_string(GetACP())});
+    Record({"encoding", sEncoding, std::to_string(SystemCodePage())});
     std::map<std::wstring, std::wstring> first;
     int iAutorun = 0;
     for (const TInfLine& line : ReadInfLines(wsInf)) {

@@ -117,13 +117,21 @@ static void CheckNotice(const std::string& sProgram)
         Say("warning",
             "the disc shows the launcher's own notice, not its publisher's: make-disc --notice TEXT "
             "puts yours in");
-    std::string sWidth = NoticeWidthWarning(sTemplate);
-    if (!sWidth.empty())
-        Say("warning", sWidth);
+    for (const std::string& sWarning : NoticeWarnings(sTemplate))
+        Say("warning", sWarning, CP_UTF8);
 }
 
 // autorun.inf's full path, for the profile functions.
 static std::wstring wsInfPath;
+// A copy of autorun.inf in UTF-16, removed at exit.
+static struct TInfCopy {
+    std::wstring wsPath;
+    ~TInfCopy()
+    {
+        if (!wsPath.empty())
+            DeleteFileW(wsPath.c_str());
+    }
+} infCopy;
 
 // A value of autorun.inf as the platform's profile functions read it, which
 // is how the shell reads it; false when the section lacks the key.
@@ -250,14 +258,9 @@ static void CheckText(const std::string& sCaption, bool bUnmarkedUtf8, const cha
                 "; write it in UTF-16 with a byte-order mark (make-disc does)",
             CP_UTF8);
     std::string sWritten = Switch(szUtf8Tail, "-C");
-    BOOL bLost;
-    Narrow(CP_ACP, Wide(CP_UTF8, sWritten), &bLost);
-    if (bLost)
-        Say("warning",
-            "the caption \"" + Shown(sWritten) + "\" holds characters that this machine's ANSI code page (" +
-                std::to_string(GetACP()) +
-                ") cannot hold: a user whose code page cannot hold them sees \"?\" in their place",
-            CP_UTF8);
+    std::string sWarning = EarlierWindowsWarning("the caption \"" + Shown(sWritten) + "\"", Wide(CP_UTF8, sWritten));
+    if (!sWarning.empty())
+        Say("warning", sWarning, CP_UTF8);
 }
 
 // What the profile functions pass over without a word: a section or a key
@@ -643,6 +646,21 @@ int main(int argc, char** argv)
     // functions; 64-bit Windows takes a key from [AutoRun.Amd64] where that
     // section holds it.
     wsInfPath = Wide(CP_ACP, OnDisc("autorun.inf"));
+    // Without a mark the profile functions read the file in this program's
+    // code page, the launcher's UTF-8, where the shell reads it in the
+    // system's: they read a copy in UTF-16, as the shell has it.
+    WCHAR wszTemp[MAX_PATH], wszCopy[MAX_PATH];
+    if (!bMarked && GetTempPathW(MAX_PATH, wszTemp) && GetTempFileNameW(wszTemp, L"inf", 0, wszCopy)) {
+        std::wstring wsText = L"\xFEFF" + DecodeInf(sBytes, &bMarked);
+        HANDLE hCopy = CreateFileW(wszCopy, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        DWORD dwWritten;
+        infCopy.wsPath = wszCopy;
+        if (hCopy == INVALID_HANDLE_VALUE ||
+            !WriteFile(hCopy, wsText.data(), (DWORD)wsText.size() * (DWORD)sizeof(WCHAR), &dwWritten, NULL) ||
+            !CloseHandle(hCopy))
+            Fail("autorun.inf cannot be copied to " + Narrow(CP_UTF8, wszCopy));
+        wsInfPath = wszCopy;
+    }
     if (!HasAutorunSection()) {
         Problem("autorun.inf has no [autorun] section: nothing starts the launcher");
         return 1;

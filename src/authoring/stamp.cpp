@@ -25,8 +25,8 @@ static const char szUsage[] =
     "                   one of 16, 24, 32, 48, 64 or 256 pixels square\n"
     "Every other resource stays as built. One line says what changed;\n"
     "\"warning:\" lines say what a user will not see as meant: a notice wider\n"
-    "than its place under the picture, or with characters beyond this\n"
-    "machine's ANSI code page.\n"
+    "than its place under the picture, with a single &, or with characters\n"
+    "that Windows before 10 version 1903 shows only in some ANSI code pages.\n"
     "\n"
     "Exit code 0: stamped. 1: refused, the file unchanged, the reason said on\n"
     "stderr. 2: bad usage.\n";
@@ -183,28 +183,6 @@ static std::string WriteResources(const std::string& sLauncher, std::vector<Reso
     return "";
 }
 
-// Says what a user will not see as meant of the notice in the stamped template.
-static void WarnAboutNotice(const std::string& sTemplate, const std::wstring& sNotice)
-{
-    std::string sWidth = NoticeWidthWarning(sTemplate);
-    if (!sWidth.empty())
-        Print(stdout, "warning: " + sWidth + "\n");
-    BOOL bLost = FALSE;
-    if (GetACP() != CP_UTF8)
-        Narrow(CP_ACP, sNotice, &bLost);
-    if (bLost)
-        Print(stdout, "warning: the notice has characters beyond this machine's ANSI code page (" +
-                          std::to_string(GetACP()) +
-                          "): a user whose code page cannot hold them sees ? or a look-alike in their place\n");
-    for (size_t i = 0; i < sNotice.size(); i++)
-        if (sNotice[i] == L'&' && sNotice[++i] != L'&') {
-            Print(stdout,
-                  "warning: the notice has a single &, which the control shows as a line under the character "
-                  "after it: write && for an &\n");
-            break;
-        }
-}
-
 int main()
 {
     int argc = 0;
@@ -290,6 +268,7 @@ int main()
     }
     Print(stdout, "autorun-stamp: " + Narrow(CP_UTF8, Wide(CP_ACP, sLauncher)) + ":" + sSaid + "\n");
     if (bNotice)
-        WarnAboutNotice(sStamped, sNotice);
+        for (const std::string& sWarning : NoticeWarnings(sStamped))
+            Print(stdout, "warning: " + sWarning + "\n");
     return 0;
 }

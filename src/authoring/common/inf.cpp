@@ -23,7 +23,7 @@ std::wstring DecodeInf(const std::string& sBytes, bool* pbMarked)
     if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
         return Wide(CP_UTF8, sBytes.substr(3));
     *pbMarked = false;
-    return Wide(CP_ACP, sBytes);
+    return Wide(SystemCodePage(), sBytes);
 }
 
 bool IsUnmarkedUtf8(const std::string& sBytes, bool bMarked)

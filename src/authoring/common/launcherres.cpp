@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "authoring/common/launcherres.h"
+#include "authoring/common/toolio.h"
 #include "resources/resource.h"
 
 static_assert(sizeof(GroupIconEntry) == 14, "an icon group's entry is 14 bytes");
@@ -199,6 +200,24 @@ std::string NoticeWidthWarning(const std::string& sTemplate)
         return "";
     return "the notice is " + std::to_string(iNotice) + " pixels wide at the dialog's font and its control " +
            std::to_string(iControl) + ": the control cuts it";
+}
+
+std::vector<std::string> NoticeWarnings(const std::string& sTemplate)
+{
+    std::vector<std::string> warnings;
+    std::wstring wsNotice;
+    GetNotice(sTemplate, &wsNotice);
+    for (const std::string& sWarning : {NoticeWidthWarning(sTemplate), EarlierWindowsWarning("the notice", wsNotice)})
+        if (!sWarning.empty())
+            warnings.push_back(sWarning);
+    for (size_t i = 0; i < wsNotice.size(); i++)
+        if (wsNotice[i] == L'&' && wsNotice[++i] != L'&') {
+            warnings.push_back(
+                "the notice has a single &, which the control shows as a line under the character "
+                "after it: write && for an &");
+            break;
+        }
+    return warnings;
 }
 
 static bool Refuse(std::string* psWhy, const std::string& sWhy)

@@ -33,6 +33,59 @@ inline std::string Narrow(UINT uCodePage, const std::wstring& ws, BOOL* pbLost =
     return s;
 }
 
+// The system's ANSI code page, in which the shell reads a file without a
+// byte-order mark whatever this program's own is (UTF-8 in the checker, which
+// carries the launcher's manifest, on Windows 10 version 1903 and later).
+inline UINT SystemCodePage()
+{
+    DWORD dwCodePage = CP_ACP;
+    GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER, (LPWSTR)&dwCodePage,
+                   sizeof dwCodePage / sizeof(WCHAR));
+    return dwCodePage;
+}
+
+// What Windows before 10 version 1903 shows of ws, text the launcher reads
+// in the ANSI code page there (in UTF-8 on later Windows, as its manifest
+// asks): when this system's ANSI code page cannot hold it, a warning's text,
+// said of sWhat, naming the code pages that can; "" when it can.
+inline std::string EarlierWindowsWarning(const std::string& sWhat, const std::wstring& ws)
+{
+    static const struct {
+        UINT uCodePage;
+        const char* szScript;
+    } aPages[] = {{874, "Thai"},
+                  {932, "Japanese"},
+                  {936, "Simplified Chinese"},
+                  {949, "Korean"},
+                  {950, "Traditional Chinese"},
+                  {1250, "Central European"},
+                  {1251, "Cyrillic"},
+                  {1252, "Western"},
+                  {1253, "Greek"},
+                  {1254, "Turkish"},
+                  {1255, "Hebrew"},
+                  {1256, "Arabic"},
+                  {1257, "Baltic"},
+                  {1258, "Vietnamese"}};
+    UINT uSystem = SystemCodePage();
+    BOOL bLost = FALSE;
+    if (uSystem != CP_UTF8)
+        Narrow(uSystem, ws, &bLost);
+    if (!bLost)
+        return "";
+    std::string sHeld;
+    size_t iHeld = 0;
+    for (const auto& page : aPages) {
+        Narrow(page.uCodePage, ws, &bLost);
+        if (!bLost)
+            sHeld += std::string(iHeld++ ? ", " : "") + std::to_string(page.uCodePage) + " (" + page.szScript + ")";
+    }
+    return sWhat + " shows whole on Windows 10 version 1903 and later; on earlier Windows " +
+           (iHeld ? "only where the ANSI code page is " + sHeld : std::string("in no ANSI code page")) +
+           ", elsewhere (as with this system's " + std::to_string(uSystem) +
+           ") with ? or a look-alike in place of what the code page lacks";
+}
+
 inline void Print(FILE* pStream, const std::string& sUtf8)
 {
     DWORD dwMode, dwWritten;
