@@ -1,7 +1,8 @@
 // autorun-stamp: makes a copy of the built launcher one disc's own, in place,
 // with the platform's resource update functions: the publisher's notice in
-// the splash template, the icon from an .ico file. What is not the launcher,
-// or not an icon, is refused and the file left as it was.
+// the splash template, the icon from an .ico file, the translations of the
+// dialog and the strings that this program carries. What is not the
+// launcher, or not an icon, is refused and the file left as it was.
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -16,14 +17,20 @@
 #include "resources/resource.h"
 
 static const char szUsage[] =
-    "usage: autorun-stamp LAUNCHER.exe [--notice TEXT] [--icon FILE.ico]\n"
+    "usage: autorun-stamp LAUNCHER.exe [--notice TEXT] [--icon FILE.ico] [--languages LIST|all]\n"
     "       autorun-stamp --help | --version\n"
     "\n"
     "Stamps LAUNCHER.exe, a copy of the launcher, in place for one disc:\n"
     "  --notice TEXT    TEXT becomes the publisher's notice under the picture\n"
     "  --icon FILE.ico  the icon's images become the launcher's icon; it needs\n"
     "                   one of 16, 24, 32, 48, 64 or 256 pixels square\n"
-    "Every other resource stays as built. One line says what changed;\n"
+    "  --languages LIST the dialog and the messages in these languages besides\n"
+    "                   English (a comma-separated list of tags, or all): the\n"
+    "                   English ones are tagged en-US and Windows shows each\n"
+    "                   user the language of their Windows, else English; en\n"
+    "                   alone leaves English as built, the only one\n"
+    "Every other resource stays as built; the notice is the same in every\n"
+    "language. One line says what changed;\n"
     "\"warning:\" lines say what a user will not see as meant: a notice wider\n"
     "than its place under the picture, with a single &, or with characters\n"
     "that Windows before 10 version 1903 shows only in some ANSI code pages.\n"
@@ -119,6 +126,61 @@ static DWORD ReadResources(const std::string& sLauncher, std::vector<Resource>* 
     return 0;
 }
 
+// The languages this program carries translations for, from its LANGUAGES
+// resource: "TAG LANGID" lines, the id in hexadecimal.
+static std::vector<std::pair<std::string, WORD>> OwnLanguages()
+{
+    std::vector<std::pair<std::string, WORD>> languages;
+    std::string sCatalogue;
+    ReadResource(NULL, (LPCSTR)RT_RCDATA, "LANGUAGES", &sCatalogue);
+    for (size_t iAt = 0, iEnd; (iEnd = sCatalogue.find('\n', iAt)) != std::string::npos; iAt = iEnd + 1) {
+        size_t iBlank = sCatalogue.find(' ', iAt);
+        languages.push_back({sCatalogue.substr(iAt, iBlank - iAt),
+                             (WORD)strtoul(sCatalogue.substr(iBlank + 1, iEnd - iBlank - 1).c_str(), NULL, 16)});
+    }
+    return languages;
+}
+
+static bool IsTranslated(const Resource& res)
+{
+    return res.type.Is((LPCSTR)RT_STRING) || (res.type.Is((LPCSTR)RT_DIALOG) && res.name.Is(SPLASH_SCREEN_NAME));
+}
+
+static BOOL CALLBACK AddStrings(HMODULE hModule, LPCSTR szType, LPSTR szName, LONG_PTR lParam)
+{
+    auto* pAdding = (std::pair<std::vector<Resource>*, WORD>*)lParam;
+    if (FindResourceExA(hModule, szType, szName, pAdding->second))
+        AddResource(hModule, szType, szName, pAdding->second, (LONG_PTR)pAdding->first);
+    return TRUE;
+}
+
+// The launcher speaks English, as built (language 0), alone; or English as
+// en-US and the languages chosen, from this program's translations, each
+// template with the notice sNotice. Translations stamped before go.
+static bool SetLanguages(std::vector<Resource>* pResources, const std::vector<WORD>& chosen,
+                         const std::wstring& sNotice)
+{
+    const WORD wEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    pResources->erase(std::remove_if(pResources->begin(), pResources->end(),
+                                     [&](const Resource& res) {
+                                         return IsTranslated(res) && res.wLanguage != 0 && res.wLanguage != wEnglish;
+                                     }),
+                      pResources->end());
+    for (Resource& res : *pResources)
+        if (IsTranslated(res))
+            res.wLanguage = chosen.empty() ? 0 : wEnglish;
+    for (WORD wLanguage : chosen) {
+        size_t iFirst = pResources->size();
+        std::pair<std::vector<Resource>*, WORD> adding(pResources, wLanguage);
+        AddStrings(NULL, (LPCSTR)RT_DIALOG, (LPSTR)SPLASH_SCREEN_NAME, (LONG_PTR)&adding);
+        if (pResources->size() == iFirst ||
+            !SetNotice((*pResources)[iFirst].sData, sNotice, &(*pResources)[iFirst].sData))
+            return false;
+        EnumResourceNamesA(NULL, (LPCSTR)RT_STRING, AddStrings, (LONG_PTR)&adding);
+    }
+    return true;
+}
+
 static Resource* Find(std::vector<Resource>& resources, LPCSTR szType, LPCSTR szName)
 {
     for (Resource& res : resources)
@@ -187,9 +249,9 @@ int main()
 {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::string sLauncher, sIconFile;
+    std::string sLauncher, sIconFile, sLanguages;
     std::wstring sNotice;
-    bool bNotice = false, bIcon = false, bHelp = false, bVersion = false, bBad = !argv;
+    bool bNotice = false, bIcon = false, bLanguages = false, bHelp = false, bVersion = false, bBad = !argv;
     for (int i = 1; argv && i < argc; i++) {
         std::wstring sArg = argv[i];
         bool bValue = i + 1 < argc;
@@ -201,6 +263,8 @@ int main()
             bNotice = true, sNotice = argv[++i];
         else if (sArg == L"--icon" && bValue && !bIcon)
             bIcon = true, sIconFile = Narrow(CP_ACP, argv[++i]);
+        else if (sArg == L"--languages" && bValue && !bLanguages)
+            bLanguages = true, sLanguages = Narrow(CP_UTF8, argv[++i]) + ",";
         else if (!sArg.empty() && sArg[0] != L'-' && sLauncher.empty())
             sLauncher = Narrow(CP_ACP, sArg);
         else
@@ -211,9 +275,29 @@ int main()
         puts("autorun-stamp " AUTORUN_VERSION);
         return 0;
     }
-    if (bHelp || bBad || sLauncher.empty() || (!bNotice && !bIcon)) {
+    if (bHelp || bBad || sLauncher.empty() || (!bNotice && !bIcon && !bLanguages)) {
         fputs(szUsage, bHelp ? stdout : stderr);
         return bHelp ? 0 : 2;
+    }
+    // The languages asked for, each once, English always.
+    const std::vector<std::pair<std::string, WORD>> own = OwnLanguages();
+    std::vector<WORD> chosen;
+    std::string sKnown = "en", sChosen = "en-US";
+    for (const auto& [sTag, wLanguage] : own)
+        sKnown += ", " + sTag;
+    for (size_t iAt = 0, iEnd; bLanguages && (iEnd = sLanguages.find(',', iAt)) != std::string::npos; iAt = iEnd + 1) {
+        std::string sTag = sLanguages.substr(iAt, iEnd - iAt);
+        bool bKnown = !lstrcmpiA(sTag.c_str(), "en");
+        for (const auto& [sOwn, wLanguage] : own)
+            if (sTag == "all" || !lstrcmpiA(sOwn.c_str(), sTag.c_str())) {
+                bKnown = true;
+                if (std::find(chosen.begin(), chosen.end(), wLanguage) == chosen.end())
+                    chosen.push_back(wLanguage), sChosen += ", " + sOwn;
+            }
+        if (!bKnown) {
+            Print(stderr, "autorun-stamp: --languages: \"" + sTag + "\" is none of " + sKnown + ", all\n");
+            return 2;
+        }
     }
 
     std::vector<IconImage> images;
@@ -247,10 +331,17 @@ int main()
         if (!res.bRead)
             return Refuse(sLauncher, "its resource " + res.type.Said() + " " + res.name.Said() + " cannot be read");
 
-    if (bNotice)
-        pTemplate->sData = sStamped;
+    // Every language's template gets the notice; the icon's images are
+    // replaced before the languages change where the resources lie.
+    for (Resource& res : resources)
+        if (bNotice && res.type.Is((LPCSTR)RT_DIALOG) && res.name.Is(SPLASH_SCREEN_NAME) &&
+            !SetNotice(res.sData, sNotice, &res.sData))
+            return Refuse(sLauncher,
+                          "not the launcher: one of its templates " SPLASH_SCREEN_NAME " is not the splash dialog's");
     if (bIcon)
         ReplaceIcon(&resources, pGroup, oldEntries, images);
+    if (bLanguages && !SetLanguages(&resources, chosen, bNotice ? sNotice : sOldNotice))
+        return Refuse(sLauncher, "the translations cannot be added: this stamp does not hold them whole");
     std::string sWhyNot = WriteResources(sLauncher, &resources);
     if (!sWhyNot.empty())
         return Refuse(sLauncher, sWhyNot);
@@ -266,6 +357,9 @@ int main()
                      std::to_string(image.entry.bHeight ? image.entry.bHeight : 256) + "/" +
                      std::to_string(image.entry.wBitCount);
     }
+    if (bLanguages)
+        sSaid += std::string(bNotice || bIcon ? ";" : "") +
+                 (chosen.empty() ? " English alone, as built" : " the languages " + sChosen);
     Print(stdout, "autorun-stamp: " + Narrow(CP_UTF8, Wide(CP_ACP, sLauncher)) + ":" + sSaid + "\n");
     if (bNotice)
         for (const std::string& sWarning : NoticeWarnings(sStamped))
