@@ -216,8 +216,7 @@ TEST(Checker, SaysAnAutorunInfForMakeDisc)
         // the profile functions' own.
         for (const wchar_t* key : {L"open", L"label", L"icon"}) {
             WCHAR value[64];
-            const std::wstring inf(disc.path.begin(), disc.path.end());
-            GetPrivateProfileStringW(L"autorun", key, L"\x01", value, 64, (inf + L"\\autorun.inf").c_str());
+            GetPrivateProfileStringW(L"autorun", key, L"\x01", value, 64, Wide(CP_ACP, disc / "autorun.inf").c_str());
             std::string record = "first\x1f" + std::string(key, key + wcslen(key)) + "\x1f";
             const bool asWritten = code == 0 && out.find("unmarked") == std::string::npos;
             EXPECT_TRUE(!asWritten ||

@@ -12,6 +12,8 @@
 
 const std::string kLauncher = AUTORUN_EXE;
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+// The box of an action whose program does not start.
+const char kCannotInvoke[] = "Error|Could not invoke executable.";
 
 inline std::string Unique(const char* prefix)
 {
@@ -59,11 +61,7 @@ struct RegKey {
         if (create && !RegCreateKeyExA(root, sub.c_str(), 0, 0, 0, KEY_WRITE, 0, &h, 0))
             RegCloseKey(h);
     }
-    ~RegKey()
-    {
-        RegDeleteTreeA(root, sub.c_str());
-        RegDeleteKeyA(root, sub.c_str());
-    }
+    ~RegKey() { RegDeleteTreeA(root, sub.c_str()); }
     // Stores `data` exactly: the platform counts a string's terminator in
     // when the byte after the data is zero, so the byte after is not.
     void Set(const char* name, const std::string& data, DWORD type = REG_SZ)
@@ -139,12 +137,13 @@ inline std::vector<std::string> RunAnswering(const std::function<void()>& action
     return boxes;
 }
 
-// The program `exe` run in `dir` ("" for this one's) with the command line
-// `line`: its exit code and all it printed. Started directly, not through
+// The program `exe` run in `dir` ("" for this one's) with `args` after its
+// quoted name: its exit code and all it printed. Started directly, not through
 // cmd, whose only answer to a failed start is "Can't recognize": the reason
 // is kept in the output instead.
-inline std::pair<DWORD, std::string> RunTool(const wchar_t* exe, std::wstring line, const std::string& dir = "")
+inline std::pair<DWORD, std::string> RunTool(const wchar_t* exe, const std::wstring& args, const std::string& dir = "")
 {
+    std::wstring line = L"\"" + std::wstring(exe) + L"\" " + args;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
     HANDLE hRead, hWrite;
     if (!CreatePipe(&hRead, &hWrite, &inherit, 0))
@@ -179,8 +178,8 @@ inline std::pair<DWORD, std::string> RunTool(const wchar_t* exe, std::wstring li
 // and what it printed.
 inline std::pair<DWORD, std::string> RunCheck(const std::string& folder, const std::string& mode = "")
 {
-    const std::string line = "\"" CHECK_EXE "\" " + (mode.empty() ? "" : mode + " ") + "\"" + folder + "\"";
-    return RunTool(L"" CHECK_EXE, std::wstring(line.begin(), line.end()));
+    const std::string args = (mode.empty() ? "" : mode + " ") + "\"" + folder + "\"";
+    return RunTool(L"" CHECK_EXE, std::wstring(args.begin(), args.end()));
 }
 
 // Each of `said` is in `out`, and none of `unsaid`.

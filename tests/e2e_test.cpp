@@ -10,7 +10,6 @@ namespace {
 
 const char kNoFile[] = "Error|Invalid File Name. Make sure file exists.";
 const char kNoBitmap[] = "Error|Invalid Bitmap File. Make sure that file is a 256 colour BMP file.";
-const char kCannotInvoke[] = "Error|Could not invoke executable.";
 
 // How many pixels of the frame's inside on the screen are not the picture's.
 int WrongPixels(HWND frame, const Bmp& bmp, int w, int h)
@@ -79,13 +78,16 @@ const struct { const char* name; WORD bits; LONG width, height; const char *args
 };
 // clang-format on
 
-// Captioned, laid out and painted at the first paint; Cancel closes it.
+// Captioned, laid out and painted at the first paint, where the checker says
+// the picture goes; Cancel closes it.
 TEST(Launcher, CentresThePictureInItsFrameOrShowsItsTopLeft)
 {
     for (auto& c : kPictures) {
         SCOPED_TRACE(c.name);
         Bmp bmp(c.bits, c.width, c.height);
         Disc disc(bmp, c.file);
+        WriteFile(disc.dir / "autorun.inf", std::string("[autorun]\nopen=autorun.exe -Anone.exe") + c.args);
+        ExpectSaid(RunCheck(disc.dir.path).second, {c.verdict});
         Launcher launcher = disc.Start(std::string("-Anone.exe") + c.args);
         HWND hwnd = Dialog(launcher, disc), frame = GetDlgItem(hwnd, IDC_PICTURE_FRAME);
         RECT in = {};
@@ -103,16 +105,6 @@ TEST(Launcher, CentresThePictureInItsFrameOrShowsItsTopLeft)
         EXPECT_EQ("", Click(GetDlgItem(hwnd, IDC_CANCEL_BUTTON)));
         EXPECT_EQ(0u, launcher.Exit());
         EXPECT_EQ(std::vector<std::string>{}, launcher.boxes);
-    }
-}
-
-TEST(Checker, PlacesThePictureAsTheLauncherDoes)
-{
-    for (auto& c : kPictures) {
-        SCOPED_TRACE(c.name);
-        Disc disc(Bmp(c.bits, c.width, c.height), c.file);
-        WriteFile(disc.dir / "autorun.inf", std::string("[autorun]\nopen=autorun.exe -Anone.exe") + c.args);
-        ExpectSaid(RunCheck(disc.dir.path).second, {c.verdict});
     }
 }
 

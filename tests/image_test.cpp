@@ -18,18 +18,15 @@ namespace {
 class MemoryIn : public TDib::IFileIn {
 public:
     explicit MemoryIn(const std::string& s) : p(s.data()), end(s.data() + s.size()) {}
-    bool Read(void* buffer, long size) override
-    {
-        if (size < 0 || size > end - p)
-            return false;
-        memcpy(buffer, p, size);
-        p += size;
-        return true;
-    }
+    // What Skip passed over is what was read.
+    bool Read(void* buffer, long size) override { return Skip(size) && memcpy(buffer, p - size, size); }
     bool Skip(long size) override { return size >= 0 && size <= end - p && (p += size); }
     uint64 Remaining() override { return (uint64)(end - p); }
     const char *p, *end;
 };
+
+// The masks of 5-6-5 bit fields: red, green, blue.
+const std::string k565("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
 
 // The reader's table of forms, accepted and refused; each is damaged too.
 // clang-format off
@@ -49,11 +46,7 @@ const struct {
      [](Bmp& b) { b.info.biClrUsed = 12; b.table.resize(48); b.gap = "gap!"; }, true, 12},
     {"300 colours", [](Bmp& b) { b.info.biClrUsed = 300; b.table += b.table.substr(0, 176); },
      true, 300},
-    {"bit fields", [](Bmp& b) {
-         b = Bmp(16, 5, 3);
-         b.info.biCompression = BI_BITFIELDS;
-         b.masks = std::string("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
-     }, true, 0},
+    {"bit fields", [](Bmp& b) { b = Bmp(16, 5, 3); b.info.biCompression = BI_BITFIELDS; b.masks = k565; }, true, 0},
     {"run-length bits of the stated size",
      [](Bmp& b) { b.info.biCompression = BI_RLE8; b.info.biSizeImage = 6; b.bits.assign("\2\1\0\1\0\1", 6); },
      true, 256},
@@ -224,7 +217,7 @@ TEST(Gdi, PaletteAndBitmapHoldThePicture)
         bmp.info.biClrUsed = bits >= 8 ? 12 : 0;
         bmp.table = Bmp(8, 1, 1).table.substr(0, bits >= 8 ? 48 : bmp.table.size());
         if (bits == 16)
-            bmp.info.biCompression = BI_BITFIELDS, bmp.masks = std::string("\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0", 12);
+            bmp.info.biCompression = BI_BITFIELDS, bmp.masks = k565;
         TempDir dir;
         std::string name = dir / "p.bmp";
         WriteFile(name, bmp.Bytes());

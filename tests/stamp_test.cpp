@@ -49,12 +49,6 @@ std::string Icon(const std::vector<int>& sizes, std::map<std::string, std::strin
     return dir + images;
 }
 
-// autorun-stamp run in `dir` with `args`: its exit code and all it printed.
-std::pair<DWORD, std::string> Stamp(const std::string& dir, const std::wstring& args)
-{
-    return RunTool(L"" STAMP_EXE, L"\"" STAMP_EXE "\" " + args, dir);
-}
-
 TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
 {
     const std::wstring kBuilt = L"Copyright 2026 Talvik Software";
@@ -79,8 +73,8 @@ TEST(Stamp, MakesACopyOfTheLauncherOneDiscsOwn)
         WriteFile(disc / "splash.bmp", Bmp(8, 8, 8).Bytes());
         Resources expected = built;
         WriteFile(disc / "disc.ico", Icon(c.icon, c.icon.empty() ? nullptr : &expected));
-        std::wstring args = c.notice ? L" --notice \"" + std::wstring(c.notice) + L"\"" : L"";
-        auto [code, said] = Stamp(disc.path, L"autorun.exe" + args + (c.icon.empty() ? L"" : L" --icon disc.ico"));
+        std::wstring args = L"autorun.exe" + (c.notice ? L" --notice \"" + std::wstring(c.notice) + L"\"" : L"");
+        auto [code, said] = RunTool(L"" STAMP_EXE, args + (c.icon.empty() ? L"" : L" --icon disc.ico"), disc.path);
         EXPECT_EQ(0u, code) << said;
         // A row without a warning: none is printed.
         EXPECT_EQ(c.warning != nullptr, said.find(c.warning ? c.warning : "warning:") != std::string::npos) << said;
@@ -136,7 +130,7 @@ TEST(Stamp, RefusesWhatIsNotTheLauncherOrNotAnIcon)
         WriteFile(dir / "autorun.exe", c.launcher);
         WriteFile(dir / "disc.ico", c.icon);
         SetFileAttributesA(strstr(c.said, "read-only") ? (dir / "autorun.exe").c_str() : "", FILE_ATTRIBUTE_READONLY);
-        auto [code, said] = Stamp(dir.path, L"autorun.exe " + c.args);
+        auto [code, said] = RunTool(L"" STAMP_EXE, L"autorun.exe " + c.args, dir.path);
         EXPECT_EQ(c.code, code) << said;
         ExpectSaid(said, {c.said});
         EXPECT_TRUE(c.launcher == ReadFile(dir / "autorun.exe")) << "the file changed";

@@ -8,8 +8,6 @@
 
 namespace {
 
-const char kCannotInvoke[] = "Error|Could not invoke executable.";
-
 TEST(Switches, TakeTheFirstValueOfTheirToken)
 {
     // clang-format off
@@ -217,12 +215,8 @@ TEST(Actions, StartOneProgramOrSayWhyNot)
     // clang-format on
     const std::string folder = "D:\\My Game";
     auto expand = [&](std::string s) {
-        for (size_t at; (at = s.find('@')) != std::string::npos;)
-            s.replace(at, 1, folder);
-        for (size_t at; (at = s.find('+')) != std::string::npos;)
-            s.replace(at, 1, 1500, ' ');
-        for (size_t at; (at = s.find('*')) != std::string::npos;)
-            s.replace(at, 1, 1024 - s.size(), ' ');
+        for (size_t at; (at = s.find_first_of("@+*")) != std::string::npos;)
+            s.replace(at, 1, s[at] == '@' ? folder : std::string(s[at] == '+' ? 1500 : 1024 - s.size(), ' '));
         return s;
     };
     CreateDirectoryA(folder.c_str(), NULL);
