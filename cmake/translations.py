@@ -4,9 +4,9 @@
 From src/resources/translations.tsv (the texts) and autorun.rc (the dialog
 and the string table as built): for each language, the splash dialog with
 its button labels and its font, and the string table, tagged with the
-language as Windows picks it for a user; and LANGUAGES, a text resource of
-"TAG LANGID" lines naming each language's block. English is not written: the
-stamp tags the launcher's own as en-US.
+language as Windows picks it for a user, whose tag (as Windows names the
+language) the table uses. English is not written: the stamp tags the
+launcher's own as en-US.
 
 usage: translations.py TRANSLATIONS.tsv AUTORUN.rc RESOURCE.h OUTPUT.rc
 """
@@ -15,7 +15,9 @@ import sys
 
 # Each language's tag, its Windows language and sublanguage (the sublanguage
 # neutral where one block serves every country), and the dialog font its
-# Windows uses.
+# Windows uses. Greek and Cyrillic take the shell's dialog font, a TrueType
+# one of every script: the raster MS Sans Serif holds one code page, and which
+# one a program in UTF-8 gets is not the user's.
 LANGUAGES = {
     "de": ("LANG_GERMAN", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
     "fr": ("LANG_FRENCH", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
@@ -27,26 +29,18 @@ LANGUAGES = {
     "cs": ("LANG_CZECH", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
     "sv": ("LANG_SWEDISH", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
     "da": ("LANG_DANISH", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
-    "nb": ("LANG_NORWEGIAN", "SUBLANG_NORWEGIAN_BOKMAL", 8, "MS Sans Serif"),
+    "nb-NO": ("LANG_NORWEGIAN", "SUBLANG_NORWEGIAN_BOKMAL", 8, "MS Sans Serif"),
     "fi": ("LANG_FINNISH", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
     "hu": ("LANG_HUNGARIAN", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
     "tr": ("LANG_TURKISH", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
-    "el": ("LANG_GREEK", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
-    "ru": ("LANG_RUSSIAN", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
-    "uk": ("LANG_UKRAINIAN", "SUBLANG_NEUTRAL", 8, "MS Sans Serif"),
+    "el": ("LANG_GREEK", "SUBLANG_NEUTRAL", 8, "MS Shell Dlg"),
+    "ru": ("LANG_RUSSIAN", "SUBLANG_NEUTRAL", 8, "MS Shell Dlg"),
+    "uk": ("LANG_UKRAINIAN", "SUBLANG_NEUTRAL", 8, "MS Shell Dlg"),
     "ja": ("LANG_JAPANESE", "SUBLANG_NEUTRAL", 9, "MS UI Gothic"),
     "zh-CN": ("LANG_CHINESE", "SUBLANG_CHINESE_SIMPLIFIED", 9, "SimSun"),
     "zh-TW": ("LANG_CHINESE", "SUBLANG_CHINESE_TRADITIONAL", 9, "PMingLiU"),
     "ko": ("LANG_KOREAN", "SUBLANG_NEUTRAL", 9, "Gulim"),
 }
-# The values of the constants above (winnt.h).
-IDS = {"LANG_GERMAN": 0x07, "LANG_FRENCH": 0x0C, "LANG_SPANISH": 0x0A, "LANG_ITALIAN": 0x10,
-       "LANG_PORTUGUESE": 0x16, "LANG_DUTCH": 0x13, "LANG_POLISH": 0x15, "LANG_CZECH": 0x05,
-       "LANG_SWEDISH": 0x1D, "LANG_DANISH": 0x06, "LANG_NORWEGIAN": 0x14, "LANG_FINNISH": 0x0B,
-       "LANG_HUNGARIAN": 0x0E, "LANG_TURKISH": 0x1F, "LANG_GREEK": 0x08, "LANG_RUSSIAN": 0x19,
-       "LANG_UKRAINIAN": 0x22, "LANG_JAPANESE": 0x11, "LANG_CHINESE": 0x04, "LANG_KOREAN": 0x12,
-       "SUBLANG_NEUTRAL": 0, "SUBLANG_PORTUGUESE_BRAZILIAN": 1, "SUBLANG_NORWEGIAN_BOKMAL": 1,
-       "SUBLANG_CHINESE_SIMPLIFIED": 2, "SUBLANG_CHINESE_TRADITIONAL": 1}
 KEYS = ["play", "cancel", "101", "201", "202", "203", "204", "205", "206", "207", "208"]
 
 
@@ -87,7 +81,6 @@ def main():
     english.update(play="&Play", cancel="Cancel")
     lines = ["// Written by cmake/translations.py from translations.tsv: do not edit.",
              "#pragma code_page(65001)", "#include <windows.h>", '#include "resource.h"', ""]
-    catalogue = []
     for tag, (language, sublanguage, size, font) in LANGUAGES.items():
         mine = texts[tag]
         for key, (said, _) in mine.items():
@@ -99,8 +92,6 @@ def main():
             block = block.replace(quoted(english[key]), quoted(mine[key][1]), 1)
         lines += [f"LANGUAGE {language}, {sublanguage}", block, "STRINGTABLE", "BEGIN"]
         lines += [f"    {number} {quoted(mine[number][1])}" for number in KEYS[2:]] + ["END", ""]
-        catalogue.append(f"{tag} {IDS[sublanguage] << 10 | IDS[language]:04x}")
-    lines += ["LANGUAGE 0, 0", "LANGUAGES RCDATA", "BEGIN", "    " + quoted("\\n".join(catalogue) + "\\n"), "END"]
     open(out, "w", encoding="utf-8").write("\n".join(lines) + "\n")
 
 

@@ -42,23 +42,40 @@ bool MeasureFrame(const std::string& sTemplate, RECT* prInside)
     return bMade;
 }
 
-int SayFrame(const char* szLauncher)
+int SayFrame(int iLaunchers, char** aszLaunchers)
 {
-    std::string sTemplate;
-    HMODULE hLauncher = szLauncher ? LoadLibraryExA(szLauncher, NULL, LOAD_LIBRARY_AS_DATAFILE) : NULL;
-    bool bRead = (!szLauncher || hLauncher) && ReadResource(hLauncher, RT_DIALOG, SPLASH_SCREEN_NAME, &sTemplate);
-    if (hLauncher)
-        FreeLibrary(hLauncher);
-    RECT rInside;
-    if (!bRead || !MeasureFrame(sTemplate, &rInside)) {
-        Print(stderr, std::string("autorun-check: ") + (szLauncher ? szLauncher : "the checker") +
-                          (bRead ? ": its splash dialog cannot be made here (no display?)"
-                                 : ": not the launcher: it has no splash dialog of the launcher's") +
-                          "\n");
-        return 2;
+    // The checker's own template where no launcher is named.
+    std::vector<std::pair<WORD, std::string>> templates;
+    for (int i = 0; i < std::max(iLaunchers, 1); i++) {
+        const char* szLauncher = iLaunchers ? aszLaunchers[i] : NULL;
+        HMODULE hLauncher = szLauncher ? LoadLibraryExA(szLauncher, NULL, LOAD_LIBRARY_AS_DATAFILE) : NULL;
+        std::vector<std::pair<WORD, std::string>> mine =
+            szLauncher && !hLauncher ? std::vector<std::pair<WORD, std::string>>() : SplashTemplates(hLauncher);
+        if (hLauncher)
+            FreeLibrary(hLauncher);
+        if (mine.empty()) {
+            Print(stderr, std::string("autorun-check: ") + (szLauncher ? szLauncher : "the checker") +
+                              ": not the launcher: it has no splash dialog of the launcher's\n");
+            return 2;
+        }
+        templates.insert(templates.end(), mine.begin(), mine.end());
     }
-    Print(stdout, "frame: " + std::to_string(rInside.right - rInside.left) + " x " +
-                      std::to_string(rInside.bottom - rInside.top) + "\n");
+    // Each language's frame where there are several, then the smallest
+    // width and height of all, the largest picture that every one shows whole.
+    LONG iWidth = LONG_MAX, iHeight = LONG_MAX;
+    for (const auto& [wLanguage, sTemplate] : templates) {
+        RECT rInside;
+        if (!MeasureFrame(sTemplate, &rInside)) {
+            Print(stderr, "autorun-check: the splash dialog cannot be made here (no display?)\n");
+            return 2;
+        }
+        iWidth = std::min(iWidth, rInside.right - rInside.left);
+        iHeight = std::min(iHeight, rInside.bottom - rInside.top);
+        if (templates.size() > 1)
+            Print(stdout, "frame " + LanguageTag(wLanguage) + ": " + std::to_string(rInside.right - rInside.left) +
+                              " x " + std::to_string(rInside.bottom - rInside.top) + "\n");
+    }
+    Print(stdout, "frame: " + std::to_string(iWidth) + " x " + std::to_string(iHeight) + "\n");
     return 0;
 }
 

@@ -17,10 +17,12 @@ extern const char* const aszTokens[6];
 // dialog cannot be made (no display) or has no frame.
 bool MeasureFrame(const std::string& sTemplate, RECT* prInside);
 
-// --frame [LAUNCHER]: "frame: W x H", the inside of the picture frame in
-// pixels as the launcher (this program's own when none is named) lays it out
-// on this screen. Exit code 0, or 2 said on stderr.
-int SayFrame(const char* szLauncher);
+// --frame [LAUNCHER...]: "frame: W x H", the inside of the picture frame in
+// pixels as the launchers (this program's own when none is named) lay it out
+// on this screen, the smallest of every language's, each of which is said
+// first ("frame de: W x H") where there are several. Exit code 0, or 2 said
+// on stderr.
+int SayFrame(int iLaunchers, char** aszLaunchers);
 // --inf FILE: FILE as the platform reads it, a record a line, its fields
 // apart by US (0x1F), in UTF-8:
 //   encoding US NAME US ANSI-CODE-PAGE   UTF-16LE, UTF-16BE, UTF-8 (after a

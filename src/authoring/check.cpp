@@ -26,7 +26,7 @@
 
 static const char szUsage[] =
     "usage: autorun-check [FOLDER]\n"
-    "       autorun-check --frame [LAUNCHER.exe]\n"
+    "       autorun-check --frame [LAUNCHER.exe...]\n"
     "       autorun-check --help | --version\n"
     "\n"
     "Says what the launcher will do with the disc whose root is FOLDER (default:\n"
@@ -41,9 +41,10 @@ static const char szUsage[] =
     "what it starts. 1: it will not (each reason said). 2: bad usage, or a\n"
     "folder that cannot be read.\n"
     "\n"
-    "--frame says the inside of the picture frame of the launcher (LAUNCHER.exe,\n"
+    "--frame says the inside of the picture frame of the launchers (LAUNCHER.exe,\n"
     "or the one this checker is built with) on this screen, in pixels\n"
-    "(\"frame: W x H\"): the largest picture it shows whole. --names LIST, --inf\n"
+    "(\"frame: W x H\"): the largest picture that each of their languages shows\n"
+    "whole (\"frame de: W x H\", each, where there are several). --names LIST, --inf\n"
     "FILE and --switches LIST answer make-disc: the names, autorun.inf and the\n"
     "launcher switches as Windows and the launcher read them.\n";
 
@@ -97,7 +98,7 @@ static std::string OnDisc(const std::string& sName)
 
 // The publisher's notice that the launcher on the disc shows, said as it
 // stands, with a warning where it is the launcher's own or cut by its
-// control.
+// control; and the languages it speaks.
 static void CheckNotice(const std::string& sProgram)
 {
     std::string sTemplate, sOwnTemplate;
@@ -105,6 +106,9 @@ static void CheckNotice(const std::string& sProgram)
     HMODULE hLauncher = LoadLibraryExA(OnDisc(sProgram).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     bool bLauncher = hLauncher && ReadResource(hLauncher, RT_DIALOG, SPLASH_SCREEN_NAME, &sTemplate) &&
                      GetNotice(sTemplate, &wsNotice);
+    std::string sLanguages;
+    for (const auto& [wLanguage, sOne] : bLauncher ? SplashTemplates(hLauncher) : decltype(SplashTemplates(NULL))())
+        sLanguages += (sLanguages.empty() ? "" : ", ") + LanguageTag(wLanguage);
     if (hLauncher)
         FreeLibrary(hLauncher);
     if (!bLauncher) {
@@ -112,6 +116,10 @@ static void CheckNotice(const std::string& sProgram)
         return;
     }
     Say("notice", "\"" + Shown(Narrow(CP_UTF8, wsNotice)) + "\"", CP_UTF8);
+    Say("languages", sLanguages == "neutral" ? "English alone, as built (make-disc adds the translations)"
+                                             : sLanguages +
+                                                   ": Windows shows each user the language of their Windows, "
+                                                   "else English");
     if (ReadResource(NULL, RT_DIALOG, SPLASH_SCREEN_NAME, &sOwnTemplate) && GetNotice(sOwnTemplate, &wsOwn) &&
         wsOwn == wsNotice)
         Say("warning",
@@ -610,8 +618,8 @@ int main(int argc, char** argv)
     }
     if (argc == 3 && !strcmp(argv[1], "--names"))
         return JudgeNameList(argv[2]);
-    if ((argc == 2 || argc == 3) && !strcmp(argv[1], "--frame"))
-        return SayFrame(argc == 3 ? argv[2] : NULL);
+    if (argc >= 2 && !strcmp(argv[1], "--frame"))
+        return SayFrame(argc - 2, argv + 2);
     if (argc == 3 && !strcmp(argv[1], "--inf"))
         return SayInf(argv[2]);
     if (argc == 3 && !strcmp(argv[1], "--switches"))

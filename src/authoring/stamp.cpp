@@ -126,18 +126,12 @@ static DWORD ReadResources(const std::string& sLauncher, std::vector<Resource>* 
     return 0;
 }
 
-// The languages this program carries translations for, from its LANGUAGES
-// resource: "TAG LANGID" lines, the id in hexadecimal.
+// The languages this program carries translations for, by their tags.
 static std::vector<std::pair<std::string, WORD>> OwnLanguages()
 {
     std::vector<std::pair<std::string, WORD>> languages;
-    std::string sCatalogue;
-    ReadResource(NULL, (LPCSTR)RT_RCDATA, "LANGUAGES", &sCatalogue);
-    for (size_t iAt = 0, iEnd; (iEnd = sCatalogue.find('\n', iAt)) != std::string::npos; iAt = iEnd + 1) {
-        size_t iBlank = sCatalogue.find(' ', iAt);
-        languages.push_back({sCatalogue.substr(iAt, iBlank - iAt),
-                             (WORD)strtoul(sCatalogue.substr(iBlank + 1, iEnd - iBlank - 1).c_str(), NULL, 16)});
-    }
+    for (const auto& [wLanguage, sTemplate] : SplashTemplates(NULL))
+        languages.push_back({LanguageTag(wLanguage), wLanguage});
     return languages;
 }
 

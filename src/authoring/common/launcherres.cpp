@@ -119,6 +119,35 @@ bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* ps
     return true;
 }
 
+static BOOL CALLBACK AddTemplate(HMODULE hModule, LPCSTR szType, LPCSTR szName, WORD wLanguage, LONG_PTR lParam)
+{
+    HRSRC hRes = FindResourceExA(hModule, szType, szName, wLanguage);
+    HGLOBAL hData = hRes ? LoadResource(hModule, hRes) : NULL;
+    const char* p = hData ? (const char*)LockResource(hData) : NULL;
+    if (p)
+        ((std::vector<std::pair<WORD, std::string>>*)lParam)
+            ->push_back({wLanguage, std::string(p, SizeofResource(hModule, hRes))});
+    return TRUE;
+}
+
+std::vector<std::pair<WORD, std::string>> SplashTemplates(HMODULE hModule)
+{
+    std::vector<std::pair<WORD, std::string>> templates;
+    EnumResourceLanguagesA(hModule, (LPCSTR)RT_DIALOG, SPLASH_SCREEN_NAME, AddTemplate, (LONG_PTR)&templates);
+    return templates;
+}
+
+std::string LanguageTag(WORD wLanguage)
+{
+    WCHAR wszTag[LOCALE_NAME_MAX_LENGTH] = L"";
+    if (!wLanguage)
+        return "neutral";
+    if (!LCIDToLocaleName(MAKELCID(wLanguage, SORT_DEFAULT), wszTag, LOCALE_NAME_MAX_LENGTH,
+                          LOCALE_ALLOW_NEUTRAL_NAMES))
+        return "language " + std::to_string(wLanguage);
+    return Narrow(CP_UTF8, wszTag);
+}
+
 bool GetNotice(const std::string& sTemplate, std::wstring* psNotice)
 {
     NoticePlaces p;

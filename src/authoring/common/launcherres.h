@@ -38,6 +38,11 @@ struct IconImage {
 // A resource's bytes, in the language the platform picks; false when the
 // module has no such resource.
 bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* psData);
+// The splash dialog's templates that a module holds, each with its language
+// (0, neutral, in the launcher as built; en-US and the others in a disc's).
+std::vector<std::pair<WORD, std::string>> SplashTemplates(HMODULE hModule);
+// A language's tag, as "de" or "zh-CN"; "neutral" for language 0.
+std::string LanguageTag(WORD wLanguage);
 
 // The notice's text; false when the template is not the launcher's: a
 // standard template of 4 controls whose third is a static (class atom
