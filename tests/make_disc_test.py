@@ -87,7 +87,7 @@ disc = [make_disc, folder, image, "-Agame.exe", "-C(My Game)", "--label", "MY DI
         "--notice", "© 2026 Zoë Spiele", "--icon", f"{work}/game.ico"]
 made = run(*disc, "--preview", shot, SOURCE_DATE_EPOCH="1700000000")
 check(made.returncode == 0, "make-disc failed:\n" + made.stdout + made.stderr)
-for said in ("notice: \"© 2026 Zoë Spiele\"",
+for said in ("notice: \"© 2026 Zoë Spiele\"", "languages: cs, da, de, el, es, fi, fr, hu, it, ja, ko, nl, pl, ru, sv",
              "icon: game.ico: on the disc, and the launcher on the disc carries it",
              "open=setup.exe replaced by open=autorun.exe -Agame.exe -C(My Game)",
              "label=Old replaced by label=MY DISC ü", "icon=old.ico replaced by icon=game.ico", "open=second.exe dropped"):
@@ -172,7 +172,7 @@ deep = os.path.join(plain, "Größe", *"abcdefghij")
 os.makedirs(deep)
 for name in ("L" * 103, "Grüße für dich.txt", "x,y=z[1]{2} #&%.txt"):
     open(os.path.join(deep, name), "w").write(name)
-made = run(linked, plain, f"{work}/names.iso", "--launcher", launcher, LANG="C", LC_ALL="C")
+made = run(linked, plain, f"{work}/names.iso", "--launcher", launcher, "--languages", "en", LANG="C", LC_ALL="C")
 meant = {os.path.relpath(os.path.join(d, n), plain): "a folder" if n in dirs else os.path.getsize(os.path.join(d, n))
          for d, dirs, files in os.walk(plain) for n in dirs + files}
 meant["autorun.exe"] = os.path.getsize(launcher)
@@ -249,6 +249,7 @@ for source, options, said in (
         (folder, ["--label", "Game\r\nopen=other.exe"], "--label: $'Game\\r\\nopen=other.exe' holds a control"),
         (folder, ["-C(A\tB)"], "-C(A\\tB)' holds a control character"),
         (folder, ["--keep-inf", "-Agame.exe"], "--keep-inf: the launcher switches -Agame.exe"),
+        (folder, ["--languages", "de,xx"], '--languages: "xx" is none of en, cs, da, de'),
         (broken, [], "no file:\n  notes.txt")):
     refused = run(make_disc, source, image + ".3", "--launcher", launcher, *options)
     check(refused.returncode == 2 and said in refused.stderr and not os.path.exists(image + ".3"),

@@ -135,6 +135,12 @@ static std::vector<std::pair<std::string, WORD>> OwnLanguages()
     return languages;
 }
 
+static int UnknownLanguage(const std::string& sTag, const std::string& sKnown)
+{
+    Print(stderr, "autorun-stamp: --languages: \"" + sTag + "\" is none of " + sKnown + ", all\n");
+    return 2;
+}
+
 static bool IsTranslated(const Resource& res)
 {
     return res.type.Is((LPCSTR)RT_STRING) || (res.type.Is((LPCSTR)RT_DIALOG) && res.name.Is(SPLASH_SCREEN_NAME));
@@ -288,10 +294,8 @@ int main()
                 if (std::find(chosen.begin(), chosen.end(), wLanguage) == chosen.end())
                     chosen.push_back(wLanguage), sChosen += ", " + sOwn;
             }
-        if (!bKnown) {
-            Print(stderr, "autorun-stamp: --languages: \"" + sTag + "\" is none of " + sKnown + ", all\n");
-            return 2;
-        }
+        if (!bKnown)
+            return UnknownLanguage(sTag, sKnown);
     }
 
     std::vector<IconImage> images;
