@@ -8,7 +8,8 @@ packages=(
   cmake make python3 python3-pil
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   googletest wixl nsis xorriso genisoimage python3-pycdlib osslsigncode openssl zip unzip
-  softhsm2 opensc libengine-pkcs11-openssl p11-kit-modules gnutls-bin
+  softhsm2 opensc libengine-pkcs11-openssl p11-kit p11-kit-modules gnutls-bin
+  locales fonts-wqy-microhei
   clang-format-14 clang-tidy-14
   wine wine64 wine32:i386
   fonts-wine

@@ -4,6 +4,7 @@
 #include "common.h"
 #include "story.h"
 
+#include <map>
 #include <optional>
 
 namespace {
@@ -243,6 +244,54 @@ TEST(Launcher, FirstButtonStartsTheApplicationOrElseTheInstaller)
     };
     for (auto& c : cases)
         row(c);
+}
+
+// The launcher's texts in a language as the table has them, English where
+// `tag` is empty: the key's text by key (play, cancel, 101, 201...).
+std::map<std::string, std::string> Texts(const std::string& tag)
+{
+    std::map<std::string, std::string> texts;
+    std::istringstream table(ReadFile(TRANSLATIONS_TSV));
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream fields(line);
+        std::string language, key, english, text;
+        if (std::getline(std::getline(std::getline(std::getline(fields, language, '\t'), key, '\t'), english, '\t'),
+                         text) &&
+            language == (tag.empty() ? "de" : tag))
+            texts[key] = tag.empty() ? english : text;
+    }
+    return texts;
+}
+
+// The disc's launcher stamped with every translation, then the launcher as
+// built, started in the locale this test runs in (tests/CMakeLists.txt: as
+// on a Windows of that language; AUTORUN_LANGUAGE is the table's tag for it,
+// none for English): the first button, Cancel and box 203 (its installer
+// missing) in the user's language, else in English, as built in English
+// everywhere; a caption in three scripts whole.
+TEST(Languages, TheDiscsLauncherSpeaksTheUsersLanguage)
+{
+    const char* tag = getenv("AUTORUN_LANGUAGE");
+    const std::string caption = "ゲームの世界 Größe Игра";
+    for (bool stamped : {true, false}) {
+        SCOPED_TRACE(stamped ? "the disc's launcher" : "the launcher as built");
+        auto texts = Texts(stamped && tag ? tag : "");
+        Disc disc(Bmp(8, 8, 8));
+        if (stamped) {
+            auto [code, said] = RunTool(L"" STAMP_EXE, L"autorun.exe --languages all", disc.dir.path);
+            ASSERT_EQ(0u, code) << said;
+        }
+        Launcher launcher = disc.Start("-Anone.exe -C(" + caption + ")", "missing.exe");
+        HWND hwnd = launcher.Window();
+        ASSERT_TRUE(hwnd) << launcher.NoDialog();
+        // The caption comes with the first paint.
+        EXPECT_TRUE(WaitFor([&] { return Text(hwnd) == caption; })) << Text(hwnd);
+        EXPECT_EQ(texts["101"], Text(GetDlgItem(hwnd, IDC_FIRST_BUTTON)));
+        EXPECT_EQ(texts["cancel"], Text(GetDlgItem(hwnd, IDC_CANCEL_BUTTON)));
+        EXPECT_EQ("", Click(GetDlgItem(hwnd, IDC_FIRST_BUTTON)));
+        EXPECT_EQ(0u, launcher.Exit());
+        EXPECT_EQ(std::vector<std::string>{texts["201"] + "|" + texts["203"]}, launcher.boxes);
+    }
 }
 
 // Pictures an author has, made splashes by tools/make-splash: the checker

@@ -8,7 +8,11 @@
 #
 # Inside, AUTORUN_HARNESS=1 and WINEPREFIX, DISPLAY, WINEDEBUG are set; a
 # nested call runs its command directly in the running harness. The prefix
-# has two CD-ROM drives, D: and E:, on folders of its own.
+# has two CD-ROM drives, D: and E:, on folders of its own, and the fonts of
+# every language the disc's launcher speaks. AUTORUN_LOCALES is a folder of
+# their locales: a program started with LOCPATH set to it and LC_ALL to one
+# of them (de_DE.UTF-8, ja_JP.UTF-8, ...) runs as on a Windows of that
+# language.
 set -euo pipefail
 [[ ${1:-} != -h && ${1:-} != --help ]] || { sed -n '2,/^set -/{/^set -/d;s/^# \{0,1\}//;p}' "$0"; exit 0; }
 
@@ -128,14 +132,28 @@ if [ "$(cat "$WINEPREFIX/.autorun-stamp" 2>/dev/null)" != "$stamp" ]; then
   # font list names Wine's own MS Sans Serif, but its Fonts folder lacks the
   # file, and Wine would take a wider substitute (DejaVu Sans, 7 pixels to
   # Windows' 6 a quarter dialog unit), making the splash 40 pixels wider.
-  # Marlett draws the caption's close button.
-  cp /usr/share/wine/fonts/{sserife.fon,marlett.ttf} "$WINEPREFIX/drive_c/windows/Fonts/" ||
+  # Marlett draws the caption's close button; Tahoma stands in for the
+  # shell's dialog font, which the Greek and Cyrillic dialogs name. Chinese,
+  # Japanese and Korean come from fontconfig's list (fonts-wqy-microhei).
+  cp /usr/share/wine/fonts/{sserife.fon,marlett.ttf,tahoma.ttf} "$WINEPREFIX/drive_c/windows/Fonts/" ||
     { echo "harness: Wine's fonts are missing (Debian package fonts-wine)" >&2; exit 1; }
   wineserver -w
   [ "$AUTORUN_ARCH" != i686 ] || [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] ||
     { echo "harness: prefix cannot run 32-bit programs" >&2; exit 1; }
   echo "$stamp" >"$WINEPREFIX/.autorun-stamp"
 fi
+
+# Wine takes the user's language from LC_MESSAGES and the code page from
+# LC_CTYPE, and only where the machine has the locale: they are generated from
+# Debian's sources (package locales) into the build tree, once.
+export AUTORUN_LOCALES="$state/locales"
+mkdir -p "$AUTORUN_LOCALES"
+export LOCPATH="$AUTORUN_LOCALES"
+for locale in de_DE fr_FR es_ES it_IT pt_BR nl_NL pl_PL cs_CZ sv_SE da_DK nb_NO fi_FI hu_HU tr_TR el_GR ru_RU \
+  uk_UA ja_JP zh_CN zh_TW ko_KR en_GB en_US; do
+  [ -d "$AUTORUN_LOCALES/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$AUTORUN_LOCALES/$locale.UTF-8" ||
+    { echo "harness: cannot make the locale $locale.UTF-8 (Debian package locales)" >&2; exit 1; }
+done
 
 # Every run starts with empty discs: a program that an earlier run left
 # hanging could keep its folder there, which a later test may want to make.

@@ -42,13 +42,20 @@ inline void WriteFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// A window's text, also when its thread does not answer.
+// A window's text in UTF-8, also when its thread does not answer.
 inline std::string Text(HWND hwnd)
 {
     WCHAR text[1100];
-    char ansi[2200];
+    char utf8[3300];
     int n = InternalGetWindowText(hwnd, text, 1100);
-    return std::string(ansi, WideCharToMultiByte(CP_ACP, 0, text, n, ansi, sizeof ansi, 0, 0));
+    return std::string(utf8, WideCharToMultiByte(CP_UTF8, 0, text, n, utf8, sizeof utf8, 0, 0));
+}
+
+inline std::wstring Utf16(const std::string& s)
+{
+    std::wstring w(s.size(), L'\0');
+    w.resize(MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
+    return w;
 }
 
 // The first visible top-level window of class `cls` of process `pid`.
@@ -120,12 +127,13 @@ inline std::string Click(HWND button)
 // Its boxes are answered with a click on OK and kept as "caption|text"; it
 // is ended if it still runs when this goes.
 struct Launcher {
+    // Started with the command line `args` (UTF-8, any script) in `dir`.
     Launcher(const std::string& exe, const std::string& args, const std::string& dir)
     {
-        STARTUPINFOA si = {};
+        STARTUPINFOW si = {};
         si.cb = sizeof si;
-        std::string line = "\"" + exe + "\" " + args;
-        CreateProcessA(exe.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, dir.c_str(), &si, &pi);
+        std::wstring line = Utf16("\"" + exe + "\" " + args);
+        CreateProcessW(Utf16(exe).c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, Utf16(dir).c_str(), &si, &pi);
     }
     ~Launcher()
     {

@@ -13,7 +13,7 @@
 
 #include <stdio.h>
 
-static int PlayStory(char** argv)
+static int PlayStory(const std::vector<std::string>& argv)
 {
     int failures = 0;
     for (const StoryStep& step : DemoStory(argv[0], argv[1], argv[2])) {
@@ -22,15 +22,22 @@ static int PlayStory(char** argv)
         std::string failed = step.play();
         printf("%s\n", failed.empty() ? "yes" : ("NO: " + failed).c_str());
         failures += !failed.empty();
-        WriteFile(std::string(argv[3]) + "\\" + step.name + ".rgb", Screenshot());
+        WriteFile(argv[3] + "\\" + step.name + ".rgb", Screenshot());
     }
     return failures ? 1 : 0;
 }
 
-int main(int argc, char** argv)
+int main()
 {
-    if (argc == 6 && !strcmp(argv[1], "--story"))
-        return PlayStory(argv + 2);
+    // The arguments in UTF-8, whatever this program's code page.
+    int argc = 0;
+    LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> argv;
+    for (int i = 0; i < argc; i++)
+        argv.push_back(Narrow(CP_UTF8, wargv[i]));
+    LocalFree(wargv);
+    if (argc == 6 && argv[1] == "--story")
+        return PlayStory(std::vector<std::string>(argv.begin() + 2, argv.end()));
     if (argc != 4 && argc != 5) {
         fprintf(stderr,
                 "usage: play_demo LAUNCHER DISC_FOLDER SWITCHES [SCREEN.rgb]\n"
@@ -53,7 +60,7 @@ int main(int argc, char** argv)
             clean = clean && !GetUpdateRect(GetDlgItem(hwnd, id), NULL, FALSE);
         return clean;
     });
-    auto said = [](HWND h) { return "\"" + Narrow(CP_UTF8, Wide(CP_ACP, Text(h))) + "\""; };
+    auto said = [](HWND h) { return "\"" + Text(h) + "\""; };
     Print(stdout, "play_demo: the dialog " + said(hwnd) + " shows the buttons " +
                       said(GetDlgItem(hwnd, IDC_FIRST_BUTTON)) + " and " + said(GetDlgItem(hwnd, IDC_CANCEL_BUTTON)) +
                       " and " + said(GetDlgItem(hwnd, IDC_NOTICE)) +
