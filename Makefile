@@ -9,7 +9,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_FLAGS=-Werror -Wno-dev
 
 PREFIX ?= /usr/local
 
-.PHONY: all help setup build test test-big format format-check lint demo bench fuzz install uninstall dist clean check-reproducible $(ARCHES:%=checker-%) $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
+.PHONY: all help setup build test test-languages test-big format format-check lint demo bench fuzz install uninstall dist clean check-reproducible $(ARCHES:%=checker-%) $(ARCHES:%=launcher-%) $(ARCHES:%=tests-%)
 
 all: build
 
@@ -18,12 +18,14 @@ help:
 	@echo '                with the demo product (game, NSIS installer, splash)'
 	@echo 'make test       format-check, lint, then the whole test suite, both targets, under Wine'
 	@echo '                (what CI runs)'
+	@echo 'make test-languages  the disc'"'"'s launcher in each of its languages, each in its locale'
 	@echo 'make test-big   make-disc on a folder with a file of 4.5 GiB (4.8 GB of disk for its image)'
 	@echo 'make format     lays out every C++ file as .clang-format says'
 	@echo 'make format-check  fails, showing where, if make format would change a file'
 	@echo 'make lint       clang-tidy over src/ with the i686 build'"'"'s flags (.clang-tidy lists the checks)'
 	@echo 'make demo       the demo disc image, played under Wine (headless: the whole story,'
-	@echo '                with screenshots in build/demo/)'
+	@echo '                with screenshots in build/demo/, the dialog in each language in'
+	@echo '                build/demo/languages/)'
 	@echo 'make check-reproducible  builds the commit again in build/reproducible and compares'
 	@echo '                every program and the release archives with build/'
 	@echo 'make bench      the splash picture'"'"'s load times and the time to a painted splash against'
@@ -96,6 +98,11 @@ lint: launcher-i686
 
 demo: build
 	@tools/harness/harness.sh demo/play.sh $(BUILD)
+
+# The disc's launcher in each of its 21 languages and English, each in its
+# locale (make test runs five of them).
+test-languages: $(ARCHES:%=tests-%)
+	@AUTORUN_TESTS_LABEL=every-language tools/harness/harness.sh tests/run.sh $(ARCHES:%=$(BUILD)/tests-%)
 
 # A file of 4.5 GiB on a disc: its image takes 4.8 GB of disk (not in test).
 test-big: build

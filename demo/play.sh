@@ -5,7 +5,8 @@
 # player (tools/harness/driver/play_demo.cpp). On your display you use it yourself.
 # On a screen of its own (the harness's Xvfb) the player plays the whole
 # story, the real installer included, says each step and leaves a
-# screenshot of each in build/demo/.
+# screenshot of each in build/demo/, and one of the dialog in each language
+# in build/demo/languages/.
 #
 #   demo/play.sh BUILD_DIR      (inside tools/harness/harness.sh; BUILD_DIR as make build
 #                                 leaves it, holding i686/ and x86_64/)
@@ -48,4 +49,15 @@ done
 # The dialog as its user first sees it, alone: the README shows it (doc/demo.png).
 convert "$out/1-install.png" -trim +repage "$out/dialog.png"
 echo "demo: screenshots in build/demo/: $(cd "$out" && ls *.png | tr '\n' ' ')"
+# The dialog as a user of each language sees it, in the locales the harness
+# made (build/demo/languages/de_DE.png, ...; doc/languages.png shows a few).
+mkdir -p "$out/languages"
+for locale in "$AUTORUN_LOCALES"/*; do
+  shot="$out/languages/$(basename "$locale" .UTF-8)"
+  LC_ALL=$(basename "$locale") timeout 60 wine "${player[@]}" 'D:\autorun.exe' 'D:\' "${open#autorun.exe }" \
+    "Z:$shot.rgb" >/dev/null || { echo "demo: the dialog in $(basename "$locale") was not shown" >&2 && rc=1; }
+  [ ! -f "$shot.rgb" ] || convert -size "$size" -depth 8 "rgb:$shot.rgb" -trim +repage "$shot.png"
+  rm -f "$shot.rgb"
+done
+echo "demo: the dialog in each language in build/demo/languages/: $(cd "$out/languages" && ls | tr '\n' ' ')"
 exit $rc

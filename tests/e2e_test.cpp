@@ -280,6 +280,9 @@ TEST(Languages, TheDiscsLauncherSpeaksTheUsersLanguage)
         if (stamped) {
             auto [code, said] = RunTool(L"" STAMP_EXE, L"autorun.exe --languages all", disc.dir.path);
             ASSERT_EQ(0u, code) << said;
+            // Every frame holds the picture make-splash makes for the built one.
+            std::tie(code, said) = RunCheck(disc.dir / "autorun.exe", "--frame");
+            ExpectSaid(said, {"frame en-US: 212 x 302\r\n", "frame ja: ", "frame: 212 x 302\r\n"});
         }
         Launcher launcher = disc.Start("-Anone.exe -C(" + caption + ")", "missing.exe");
         HWND hwnd = launcher.Window();
