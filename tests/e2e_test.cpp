@@ -272,14 +272,18 @@ std::map<std::string, std::string> Texts(const std::string& tag)
 TEST(Languages, TheDiscsLauncherSpeaksTheUsersLanguage)
 {
     const char* tag = getenv("AUTORUN_LANGUAGE");
-    const std::string caption = "ゲームの世界 Größe Игра";
+    const std::string caption = "ゲームの世界 Größe Игра", notice = "Copyright 2026 Talvik Software GmbH and Company";
     for (bool stamped : {true, false}) {
         SCOPED_TRACE(stamped ? "the disc's launcher" : "the launcher as built");
         auto texts = Texts(stamped && tag ? tag : "");
         Disc disc(Bmp(8, 8, 8));
         if (stamped) {
-            auto [code, said] = RunTool(L"" STAMP_EXE, L"autorun.exe --languages all", disc.dir.path);
+            auto [code, said] = RunTool(
+                L"" STAMP_EXE, L"autorun.exe --languages all --notice \"" + Utf16(notice) + L"\"", disc.dir.path);
             ASSERT_EQ(0u, code) << said;
+            // Too wide for its control in every language: one warning for all.
+            ExpectSaid(said, {"warning: the notice is wider than its control at each language's font, which cuts it: ",
+                              ", en-US", " in ja"});
             // Every frame holds the picture make-splash makes for the built one.
             std::tie(code, said) = RunCheck(disc.dir / "autorun.exe", "--frame");
             ExpectSaid(said, {"frame en-US: 212 x 302\r\n", "frame ja: ", "frame: 212 x 302\r\n"});

@@ -107,7 +107,10 @@ static void CheckNotice(const std::string& sProgram)
     bool bLauncher = hLauncher && ReadResource(hLauncher, RT_DIALOG, SPLASH_SCREEN_NAME, &sTemplate) &&
                      GetNotice(sTemplate, &wsNotice);
     std::string sLanguages;
-    for (const auto& [wLanguage, sOne] : bLauncher ? SplashTemplates(hLauncher) : decltype(SplashTemplates(NULL))())
+    std::vector<std::pair<WORD, std::string>> templates;
+    if (bLauncher)
+        templates = SplashTemplates(hLauncher);
+    for (const auto& [wLanguage, sOne] : templates)
         sLanguages += (sLanguages.empty() ? "" : ", ") + LanguageTag(wLanguage);
     if (hLauncher)
         FreeLibrary(hLauncher);
@@ -125,7 +128,7 @@ static void CheckNotice(const std::string& sProgram)
         Say("warning",
             "the disc shows the launcher's own notice, not its publisher's: make-disc --notice TEXT "
             "puts yours in");
-    for (const std::string& sWarning : NoticeWarnings(sTemplate))
+    for (const std::string& sWarning : NoticeWarnings(templates))
         Say("warning", sWarning, CP_UTF8);
 }
 

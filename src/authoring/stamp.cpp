@@ -359,8 +359,14 @@ int main()
         sSaid += std::string(bNotice || bIcon ? ";" : "") +
                  (chosen.empty() ? " English alone, as built" : " the languages " + sChosen);
     Print(stdout, "autorun-stamp: " + Narrow(CP_UTF8, Wide(CP_ACP, sLauncher)) + ":" + sSaid + "\n");
-    if (bNotice)
-        for (const std::string& sWarning : NoticeWarnings(sStamped))
-            Print(stdout, "warning: " + sWarning + "\n");
+    // The notice as each language's dialog shows it, from the file written.
+    char szFull[MAX_PATH] = "";
+    GetFullPathNameA(sLauncher.c_str(), sizeof(szFull), szFull, NULL);
+    HMODULE hStamped = LoadLibraryExA(szFull, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    for (const std::string& sWarning :
+         bNotice || bLanguages ? NoticeWarnings(SplashTemplates(hStamped)) : std::vector<std::string>())
+        Print(stdout, "warning: " + sWarning + "\n");
+    if (hStamped)
+        FreeLibrary(hStamped);
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <string.h>
 
+#include <map>
+
 #include "authoring/common/launcherres.h"
 #include "authoring/common/toolio.h"
 #include "resources/resource.h"
@@ -231,14 +233,36 @@ std::string NoticeWidthWarning(const std::string& sTemplate)
            std::to_string(iControl) + ": the control cuts it";
 }
 
-std::vector<std::string> NoticeWarnings(const std::string& sTemplate)
+std::vector<std::string> NoticeWarnings(const std::vector<std::pair<WORD, std::string>>& templates)
 {
     std::vector<std::string> warnings;
     std::wstring wsNotice;
-    GetNotice(sTemplate, &wsNotice);
-    for (const std::string& sWarning : {NoticeWidthWarning(sTemplate), EarlierWindowsWarning("the notice", wsNotice)})
-        if (!sWarning.empty())
-            warnings.push_back(sWarning);
+    if (templates.empty())
+        return warnings;
+    GetNotice(templates[0].second, &wsNotice);
+    // Where there are several languages, the widths that cut it, each with
+    // the languages whose fonts give it.
+    std::map<std::pair<int, int>, std::string> cut;
+    for (const auto& [wLanguage, sTemplate] : templates) {
+        int iNotice, iControl;
+        if (templates.size() == 1 || !MeasureNotice(sTemplate, &iNotice, &iControl)) {
+            std::string sWidth = NoticeWidthWarning(sTemplate);
+            if (!sWidth.empty())
+                warnings.push_back(sWidth);
+            break;
+        }
+        if (iNotice > iControl)
+            cut[{iNotice, iControl}] += (cut[{iNotice, iControl}].empty() ? "" : ", ") + LanguageTag(wLanguage);
+    }
+    std::string sCut;
+    for (const auto& [widths, sLanguages] : cut)
+        sCut += (sCut.empty() ? "" : "; ") + std::to_string(widths.first) + " pixels to its control's " +
+                std::to_string(widths.second) + " in " + sLanguages;
+    if (!sCut.empty())
+        warnings.push_back("the notice is wider than its control at each language's font, which cuts it: " + sCut);
+    std::string sEarlier = EarlierWindowsWarning("the notice", wsNotice);
+    if (!sEarlier.empty())
+        warnings.push_back(sEarlier);
     for (size_t i = 0; i < wsNotice.size(); i++)
         if (wsNotice[i] == L'&' && wsNotice[++i] != L'&') {
             warnings.push_back(

@@ -60,9 +60,11 @@ HWND MakeHiddenSplash(const std::string& sTemplate);
 // control's, measured on the dialog made hidden on this screen), or that it
 // could not be measured here; "" when it fits.
 std::string NoticeWidthWarning(const std::string& sTemplate);
-// Every warning of what a user would not see as meant of the template's
-// notice, in UTF-8: its width, its characters on earlier Windows, a single &.
-std::vector<std::string> NoticeWarnings(const std::string& sTemplate);
+// Every warning of what a user would not see as meant of the notice of the
+// splash templates (each language's, as SplashTemplates gives them), in
+// UTF-8: its width in each (the language named where there are several), its
+// characters on earlier Windows, a single &.
+std::vector<std::string> NoticeWarnings(const std::vector<std::pair<WORD, std::string>>& templates);
 
 // The images of an .ico file's bytes, their group entries numbered from 1 (a
 // bit count or plane count of 0 in the file taken from the image); false,
