@@ -18,19 +18,6 @@ std::function<void(const TempDir&)> Picture(Bmp bmp, const std::function<void(Bm
     return [bmp](const TempDir& disc) { WriteFile(disc / "splash.bmp", bmp.Bytes()); };
 }
 
-// `w` in code page `codePage`, and back.
-std::string Narrow(UINT codePage, const std::wstring& w)
-{
-    std::string s(w.size() * 4, '\0');
-    s.resize(WideCharToMultiByte(codePage, 0, w.data(), (int)w.size(), &s[0], (int)s.size(), NULL, NULL));
-    return s;
-}
-std::wstring Wide(UINT codePage, const std::string& s)
-{
-    std::wstring w(s.size(), L'\0');
-    w.resize(MultiByteToWideChar(codePage, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
-    return w;
-}
 // `text` in UTF-16, little- or big-endian, after its byte-order mark.
 std::string Utf16(const std::wstring& text, bool big = false)
 {

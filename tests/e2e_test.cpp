@@ -278,8 +278,9 @@ TEST(Languages, TheDiscsLauncherSpeaksTheUsersLanguage)
         auto texts = Texts(stamped && tag ? tag : "");
         Disc disc(Bmp(8, 8, 8));
         if (stamped) {
-            auto [code, said] = RunTool(
-                L"" STAMP_EXE, L"autorun.exe --languages all --notice \"" + Utf16(notice) + L"\"", disc.dir.path);
+            auto [code, said] =
+                RunTool(L"" STAMP_EXE, L"autorun.exe --languages all --notice \"" + Wide(CP_UTF8, notice) + L"\"",
+                        disc.dir.path);
             ASSERT_EQ(0u, code) << said;
             // Too wide for its control in every language: one warning for all.
             ExpectSaid(said, {"warning: the notice is wider than its control at each language's font, which cuts it: ",

@@ -86,12 +86,9 @@ struct Resource {
 
 static BOOL CALLBACK AddResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, WORD wLanguage, LONG_PTR lParam)
 {
-    HRSRC hRes = FindResourceExA(hModule, szType, szName, wLanguage);
-    HGLOBAL hData = hRes ? LoadResource(hModule, hRes) : NULL;
-    const char* p = hData ? (const char*)LockResource(hData) : NULL;
-    ((std::vector<Resource>*)lParam)
-        ->push_back({ResId(szType), ResId(szName), wLanguage, p ? std::string(p, SizeofResource(hModule, hRes)) : "",
-                     p != NULL});
+    std::string sData;
+    bool bRead = ResourceBytes(hModule, FindResourceExA(hModule, szType, szName, wLanguage), &sData);
+    ((std::vector<Resource>*)lParam)->push_back({ResId(szType), ResId(szName), wLanguage, sData, bRead});
     return TRUE;
 }
 
@@ -146,7 +143,8 @@ static bool IsTranslated(const Resource& res)
     return res.type.Is((LPCSTR)RT_STRING) || (res.type.Is((LPCSTR)RT_DIALOG) && res.name.Is(SPLASH_SCREEN_NAME));
 }
 
-static BOOL CALLBACK AddStrings(HMODULE hModule, LPCSTR szType, LPSTR szName, LONG_PTR lParam)
+// A resource of this program in the language of the pair, where it has one.
+static BOOL CALLBACK AddInLanguage(HMODULE hModule, LPCSTR szType, LPSTR szName, LONG_PTR lParam)
 {
     auto* pAdding = (std::pair<std::vector<Resource>*, WORD>*)lParam;
     if (FindResourceExA(hModule, szType, szName, pAdding->second))
@@ -172,11 +170,11 @@ static bool SetLanguages(std::vector<Resource>* pResources, const std::vector<WO
     for (WORD wLanguage : chosen) {
         size_t iFirst = pResources->size();
         std::pair<std::vector<Resource>*, WORD> adding(pResources, wLanguage);
-        AddStrings(NULL, (LPCSTR)RT_DIALOG, (LPSTR)SPLASH_SCREEN_NAME, (LONG_PTR)&adding);
+        AddInLanguage(NULL, (LPCSTR)RT_DIALOG, (LPSTR)SPLASH_SCREEN_NAME, (LONG_PTR)&adding);
         if (pResources->size() == iFirst ||
             !SetNotice((*pResources)[iFirst].sData, sNotice, &(*pResources)[iFirst].sData))
             return false;
-        EnumResourceNamesA(NULL, (LPCSTR)RT_STRING, AddStrings, (LONG_PTR)&adding);
+        EnumResourceNamesA(NULL, (LPCSTR)RT_STRING, AddInLanguage, (LONG_PTR)&adding);
     }
     return true;
 }

@@ -110,9 +110,8 @@ static bool ParseTemplate(const std::string& s, NoticePlaces* pPlaces)
     return true;
 }
 
-bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* psData)
+bool ResourceBytes(HMODULE hModule, HRSRC hRes, std::string* psData)
 {
-    HRSRC hRes = FindResourceA(hModule, szName, szType);
     HGLOBAL hData = hRes ? LoadResource(hModule, hRes) : NULL;
     const char* p = hData ? (const char*)LockResource(hData) : NULL;
     if (!p)
@@ -121,14 +120,16 @@ bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* ps
     return true;
 }
 
+bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* psData)
+{
+    return ResourceBytes(hModule, FindResourceA(hModule, szName, szType), psData);
+}
+
 static BOOL CALLBACK AddTemplate(HMODULE hModule, LPCSTR szType, LPCSTR szName, WORD wLanguage, LONG_PTR lParam)
 {
-    HRSRC hRes = FindResourceExA(hModule, szType, szName, wLanguage);
-    HGLOBAL hData = hRes ? LoadResource(hModule, hRes) : NULL;
-    const char* p = hData ? (const char*)LockResource(hData) : NULL;
-    if (p)
-        ((std::vector<std::pair<WORD, std::string>>*)lParam)
-            ->push_back({wLanguage, std::string(p, SizeofResource(hModule, hRes))});
+    std::string sTemplate;
+    if (ResourceBytes(hModule, FindResourceExA(hModule, szType, szName, wLanguage), &sTemplate))
+        ((std::vector<std::pair<WORD, std::string>>*)lParam)->push_back({wLanguage, sTemplate});
     return TRUE;
 }
 
@@ -222,17 +223,6 @@ static bool MeasureNotice(const std::string& sTemplate, int* piNotice, int* piCo
     return bMeasured;
 }
 
-std::string NoticeWidthWarning(const std::string& sTemplate)
-{
-    int iNotice, iControl;
-    if (!MeasureNotice(sTemplate, &iNotice, &iControl))
-        return "the dialog could not be made here to measure the notice: its width is not checked";
-    if (iNotice <= iControl)
-        return "";
-    return "the notice is " + std::to_string(iNotice) + " pixels wide at the dialog's font and its control " +
-           std::to_string(iControl) + ": the control cuts it";
-}
-
 std::vector<std::string> NoticeWarnings(const std::vector<std::pair<WORD, std::string>>& templates)
 {
     std::vector<std::string> warnings;
@@ -240,15 +230,13 @@ std::vector<std::string> NoticeWarnings(const std::vector<std::pair<WORD, std::s
     if (templates.empty())
         return warnings;
     GetNotice(templates[0].second, &wsNotice);
-    // Where there are several languages, the widths that cut it, each with
-    // the languages whose fonts give it.
+    // The widths that cut it, each with the languages whose fonts give it.
     std::map<std::pair<int, int>, std::string> cut;
     for (const auto& [wLanguage, sTemplate] : templates) {
         int iNotice, iControl;
-        if (templates.size() == 1 || !MeasureNotice(sTemplate, &iNotice, &iControl)) {
-            std::string sWidth = NoticeWidthWarning(sTemplate);
-            if (!sWidth.empty())
-                warnings.push_back(sWidth);
+        if (!MeasureNotice(sTemplate, &iNotice, &iControl)) {
+            warnings.push_back("the dialog could not be made here to measure the notice: its width is not checked");
+            cut.clear();
             break;
         }
         if (iNotice > iControl)
@@ -258,7 +246,11 @@ std::vector<std::string> NoticeWarnings(const std::vector<std::pair<WORD, std::s
     for (const auto& [widths, sLanguages] : cut)
         sCut += (sCut.empty() ? "" : "; ") + std::to_string(widths.first) + " pixels to its control's " +
                 std::to_string(widths.second) + " in " + sLanguages;
-    if (!sCut.empty())
+    if (templates.size() == 1 && !cut.empty())
+        warnings.push_back("the notice is " + std::to_string(cut.begin()->first.first) +
+                           " pixels wide at the dialog's font and its control " +
+                           std::to_string(cut.begin()->first.second) + ": the control cuts it");
+    else if (!sCut.empty())
         warnings.push_back("the notice is wider than its control at each language's font, which cuts it: " + sCut);
     std::string sEarlier = EarlierWindowsWarning("the notice", wsNotice);
     if (!sEarlier.empty())

@@ -35,6 +35,8 @@ struct IconImage {
     std::string sBits;
 };
 
+// The bytes of the resource hRes of the module; false when there are none.
+bool ResourceBytes(HMODULE hModule, HRSRC hRes, std::string* psData);
 // A resource's bytes, in the language the platform picks; false when the
 // module has no such resource.
 bool ReadResource(HMODULE hModule, LPCSTR szType, LPCSTR szName, std::string* psData);
@@ -55,15 +57,12 @@ bool SetNotice(const std::string& sTemplate, const std::wstring& sNotice, std::s
 // stand-in for the launcher's window class; null when it cannot be made (no
 // display). The caller destroys it.
 HWND MakeHiddenSplash(const std::string& sTemplate);
-// What a user would not see of the template's notice, as a warning's text:
-// that its control cuts it (its width in pixels at the dialog's font and the
-// control's, measured on the dialog made hidden on this screen), or that it
-// could not be measured here; "" when it fits.
-std::string NoticeWidthWarning(const std::string& sTemplate);
 // Every warning of what a user would not see as meant of the notice of the
 // splash templates (each language's, as SplashTemplates gives them), in
-// UTF-8: its width in each (the language named where there are several), its
-// characters on earlier Windows, a single &.
+// UTF-8: that its control cuts it (its width in pixels at the dialog's font
+// and the control's, measured on the dialog made hidden on this screen, the
+// languages named where there are several), or that it could not be measured
+// here; its characters on earlier Windows; a single &.
 std::vector<std::string> NoticeWarnings(const std::vector<std::pair<WORD, std::string>>& templates);
 
 // The images of an .ico file's bytes, their group entries numbered from 1 (a

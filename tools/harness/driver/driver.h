@@ -6,6 +6,7 @@
 #ifndef AUTORUN_TOOLS_DRIVER_H
 #define AUTORUN_TOOLS_DRIVER_H
 #include <windows.h>
+#include "authoring/common/toolio.h"
 #include "resources/resource.h"
 
 #include <cstdio>
@@ -46,16 +47,7 @@ inline void WriteFile(const std::string& path, const std::string& bytes)
 inline std::string Text(HWND hwnd)
 {
     WCHAR text[1100];
-    char utf8[3300];
-    int n = InternalGetWindowText(hwnd, text, 1100);
-    return std::string(utf8, WideCharToMultiByte(CP_UTF8, 0, text, n, utf8, sizeof utf8, 0, 0));
-}
-
-inline std::wstring Utf16(const std::string& s)
-{
-    std::wstring w(s.size(), L'\0');
-    w.resize(MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
-    return w;
+    return Narrow(CP_UTF8, std::wstring(text, InternalGetWindowText(hwnd, text, 1100)));
 }
 
 // The first visible top-level window of class `cls` of process `pid`.
@@ -132,8 +124,9 @@ struct Launcher {
     {
         STARTUPINFOW si = {};
         si.cb = sizeof si;
-        std::wstring line = Utf16("\"" + exe + "\" " + args);
-        CreateProcessW(Utf16(exe).c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, Utf16(dir).c_str(), &si, &pi);
+        std::wstring line = Wide(CP_UTF8, "\"" + exe + "\" " + args);
+        CreateProcessW(Wide(CP_UTF8, exe).c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, Wide(CP_UTF8, dir).c_str(),
+                       &si, &pi);
     }
     ~Launcher()
     {
